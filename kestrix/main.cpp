@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform.h"
+#include "window/form1.h"
+#include "window/qtprompter.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestrix"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+
+    kestrix::QtPrompter prompter;
+    kestrix::Form1 window(kestrix::Platform::fromSystem(), prompter);
+    prompter.setParent(&window);
+    window.show();
+    return QApplication::exec();
+}

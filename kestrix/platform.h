@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace kestrix {
+
+// The drive list's name of the floppy drive.
+inline QString floppyDrive() {
+    return QStringLiteral("a:");
+}
+
+struct Volume {
+    QString drive; // what the drive list shows and reports: "a:" or the mount folder
+    QString label; // shown beside it, may be empty
+    QString root;  // the folder the drive stands for; for "a:" empty when no floppy is there
+};
+
+// Every fact about the host the program needs, read once by main() and handed to the window,
+// so tests can run it in temporary folders.
+struct Platform {
+    QString programFolder; // folder of the running executable, no trailing separator
+    QString floppyRoot;    // folder standing for drive a:, empty when there is none
+    QString stagingFolder; // scratch folder for parts on their way to floppies
+    QString startFolder;   // the current folder at start
+    QList<Volume> volumes; // mounted volumes, without a:
+
+    static Platform fromSystem();
+};
+
+// Drive a: first, then the volumes.
+QList<Volume> DriveList(const Platform& platform);
+
+// The drive whose root holds the folder (longest root wins); a: when none does.
+Volume DriveOf(const QList<Volume>& drives, const QString& folder);
+
+// A path as the user or a dialogue wrote it, with a leading "A:" meaning the floppy root; empty
+// for such a path when there is no floppy.
+QString HostPath(const QString& path, const QString& floppyRoot);
+
+} // namespace kestrix

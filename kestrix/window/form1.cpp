@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window/form1.h"
+
+#include "tool/runner.h"
+#include "window/browse.h"
+#include "window/lists.h"
+#include "window/title.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+
+namespace kestrix {
+
+namespace {
+
+// Places a control by its design position in twips.
+template <typename W>
+W* place(W* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                        TwipsToPixels(height));
+    return widget;
+}
+
+QFont terminalFont(int points, bool bold) {
+    QFont font(QStringLiteral("Terminal"), points, bold ? QFont::Bold : QFont::Normal);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+QIcon makeIcon() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(QColor(0x20, 0x30, 0x80));
+    QPainter painter(&pixmap);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(13);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("K"));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      platform_(platform), prompter_(prompter) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kestrix v1.2"));
+    setWindowIcon(makeIcon());
+    setFixedSize(TwipsToPixels(7455), TwipsToPixels(8295));
+
+    layOutBrowser();
+    layOutLocalOperations();
+    layOutLptOperations();
+    layOutWindow();
+    setTabOrder();
+
+    connect(Drive1, &DriveListBox::changed, this, &Form1::Drive1_Change);
+    connect(Dir1, &DirListBox::changed, this, &Form1::Dir1_Change);
+    connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+
+    Form_Load();
+    File1->setFocus();
+    Timer1->start();
+}
+
+void Form1::layOutBrowser() {
+    Frame1 =
+        place(new QGroupBox(QStringLiteral("File Browser"), this), "Frame1", 120, 0, 7215, 4215);
+    Dir1 = place(new DirListBox(Frame1), "Dir1", 120, 240, 2295, 3015);
+    Drive1 = place(new DriveListBox(Frame1), "Drive1", 120, 3360, 2295, 315);
+    File1 = place(new FileListBox(Frame1), "File1", 2880, 240, 4215, 3015);
+    File1->setPattern(RomPattern());
+
+    const auto panel = [this](const char* name, const char* caption, int left, int width) {
+        return place(new QLabel(QString::fromLatin1(caption), Frame1), name, left, 3720, width,
+                     255);
+    };
+    Label2 = panel("Label2", "", 120, 495);
+    Label3 = panel("Label3", "MBit", 600, 495);
+    Label4 = panel("Label4", "Mode", 1200, 855);
+    Label5 = panel("Label5", "Image Type", 2160, 1095);
+    Label6 = panel("Label6", "SR-Map-Mode", 3360, 1335);
+    Label7 = panel("Label7", "DR-Map-Mode", 4680, 1335);
+    Label8 = panel("Label8", "SRAM Size", 6000, 1095);
+
+    // The lists start at the current drive and folder.
+    const QList<Volume> drives = DriveList(platform_);
+    Drive1->setDrives(drives);
+    const Volume start = DriveOf(drives, platform_.startFolder);
+    Drive1->showDrive(start.drive);
+    shownDrive_ = start.drive;
+    Dir1->setPath(start.root.isEmpty() ? platform_.startFolder : start.root, platform_.startFolder);
+    lastFolder_.insert(shownDrive_, Dir1->path());
+    File1->setPath(Dir1->path());
+}
+
+void Form1::layOutLocalOperations() {
+    Frame2 = place(new QGroupBox(QStringLiteral("Local Operations"), this), "Frame2", 120, 4320,
+                   7215, 1215);
+    const auto button = [this](const char* name, const char* caption, int left, int top,
+                               int width) {
+        return place(new QPushButton(QString::fromLatin1(caption), Frame2), name, left, top, width,
+                     375);
+    };
+    Command1 = button("Command1", "Split", 120, 240, 1335);
+    Command2 = button("Command2", "Join", 1560, 240, 1335);
+    Command3 = button("Command3", "Slowrom Fix", 3000, 240, 1335);
+    Command4 = button("Command4", "Fix Checksum", 4440, 240, 1335);
+    Command5 = button("Command5", "PAL/NTSC Fix", 5880, 240, 1215);
+    Command7 = button("Command7", "Convert to .swc", 120, 720, 3375);
+}
+
+void Form1::layOutLptOperations() {
+    Frame3 = place(new QGroupBox(QStringLiteral("LPT Operations"), this), "Frame3", 120, 5640, 7215,
+                   1215);
+    const QFont buttonFont = terminalFont(9, false);
+    const QFont smallFont = terminalFont(6, true);
+    const auto button = [&](const char* name, const char* caption, int left, int top, int width) {
+        auto* b = place(new QPushButton(QString::fromLatin1(caption), Frame3), name, left, top,
+                        width, 375);
+        b->setFont(buttonFont);
+        return b;
+    };
+    Command10 = button("Command10", "Send ROM", 120, 240, 855);
+    Check1 = place(new QCheckBox(QStringLiteral("Real-Time Save Mode"), Frame3), "Check1", 1000,
+                   240, 1135, 375);
+    Check1->setFont(smallFont);
+    Command11 = button("Command11", "Receive ROM", 2160, 240, 1055);
+    Command12 = button("Command12", "Send SRAM", 3240, 240, 1175);
+    Command13 = button("Command13", "Receive SRAM", 4440, 240, 1175);
+    Command14 = button("Command14", "SRAM to cartridge", 5640, 240, 1455);
+    Command15 = button("Command15", "SRAM from cartridge", 120, 720, 1655);
+    Command16 = button("Command16", "Get RTS Data", 1800, 720, 1175);
+    Command17 = button("Command17", "Put RTS Data", 3000, 720, 1175);
+
+    Combo1 = place(new QComboBox(Frame3), "Combo1", 4200, 720, 2120, 375);
+    Combo1->setFont(buttonFont);
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+
+    Label10 = place(new QLabel(QStringLiteral("LPT Port"), Frame3), "Label10", 6360, 740, 735, 165);
+    Label11 = place(new QLabel(QStringLiteral("0x"), Frame3), "Label11", 6360, 910, 240, 255);
+    Text1 = place(new QLineEdit(QStringLiteral("378"), Frame3), "Text1", 6600, 870, 495, 285);
+    for (QWidget* w : {static_cast<QWidget*>(Label10), static_cast<QWidget*>(Label11),
+                       static_cast<QWidget*>(Text1)})
+        w->setFont(smallFont);
+}
+
+void Form1::layOutWindow() {
+    Command8 =
+        place(new QPushButton(QStringLiteral("About"), this), "Command8", 120, 6960, 7215, 375);
+    Label1 =
+        place(new QLabel(QStringLiteral("Kestrix - v1.2"), this), "Label1", 120, 7875, 2775, 255);
+    Label1->setFont(terminalFont(12, true));
+    Command9 =
+        place(new QPushButton(QStringLiteral("Quit"), this), "Command9", 6000, 7800, 1335, 375);
+    Label9 = place(new QLabel(QStringLiteral("0"), this), "Label9", 7440, 8160, 615, 255);
+    File2 = place(new FileListBox(this), "File2", 7680, 0, 1215, 1215);
+    File2->setVisible(false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(10);
+}
+
+void Form1::setTabOrder() {
+    const QList<QWidget*> order{File1,     Dir1,      Drive1,    Command1,  Command2,  Command3,
+                                Command4,  Command5,  Command7,  Command8,  Command9,  File2,
+                                Command10, Command11, Command12, Command13, Command14, Command15,
+                                Command16, Command17, Combo1,    Check1,    Text1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void Form1::Form_Load() {
+    Combo1->addItems({QStringLiteral("Force 32MBit Dump"),
+                      QStringLiteral("Alt. ROM Size detection"), QStringLiteral("Super FX"),
+                      QStringLiteral("S-DD1"), QStringLiteral("SA-1"), QStringLiteral("SPC7110"),
+                      QStringLiteral("DX2-Trick"), QStringLiteral("MegaMan X2"),
+                      QStringLiteral("Dump SWC BIOS"), QStringLiteral("044 (eg. Yoshi's Island)")});
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(QStringLiteral("SWC: I/O Mode"));
+}
+
+void Form1::Timer1_Timer() {
+    const TitleState next = TitleStep({Label9->text(), titleLeft_});
+    Label9->setText(next.phase);
+    titleLeft_ = next.left;
+    Label1->move(TwipsToPixels(titleLeft_), Label1->y());
+}
+
+void Form1::Drive1_Change() {
+    const Volume picked = Drive1->volume();
+    if (picked.root.isEmpty() || !QFileInfo(picked.root).isDir()) {
+        prompter_.message(picked.root.isEmpty()
+                              ? QStringLiteral("Drive %1 is not ready: no floppy drive was found. "
+                                               "Set KESTRIX_FLOPPY to the folder where the "
+                                               "floppy is mounted.")
+                                    .arg(picked.drive)
+                              : QStringLiteral("Drive %1 is not ready.").arg(picked.drive));
+        Drive1->showDrive(shownDrive_);
+        return;
+    }
+    shownDrive_ = picked.drive;
+    QString folder = lastFolder_.value(picked.drive, picked.root);
+    if (!QFileInfo(folder).isDir())
+        folder = picked.root;
+    Dir1->setPath(picked.root, folder);
+    File1->setPath(Dir1->path());
+}
+
+void Form1::Dir1_Change() {
+    lastFolder_.insert(shownDrive_, Dir1->path());
+    File1->setPath(Dir1->path());
+}
+
+void Form1::Command9_Click() {
+    close();
+}
+
+bool Form1::RunAndWait(const QString& CommandLine) {
+    const RunResult result = StartAndWait(CommandLine, platform_.programFolder);
+    if (!result.started()) {
+        prompter_.message(StartFailureMessage(result, platform_.programFolder));
+        return false;
+    }
+    const int savedIndex = File1->listIndex();
+    const QString savedName = File1->fileName();
+    Dir1->refresh();
+    File1->refresh();
+    const int again = FindReselection(File1->fileNames(), savedIndex, savedName);
+    if (again >= 0)
+        File1->setListIndex(again);
+    return true;
+}
+
+} // namespace kestrix

@@ -1,0 +1,103 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform.h"
+#include "window/prompter.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace kestrix {
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+
+// The main window. Its controls are the program's whole state; every handler reads them afresh.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(const Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
+
+    // Runs a command line for the tool and waits for it, then re-reads both lists keeping the
+    // folder and file selected. False (after telling the user) when the tool could not be
+    // started; the calling operation must stop then.
+    bool RunAndWait(const QString& CommandLine);
+
+    const Platform& platform() const { return platform_; }
+    Prompter& prompter() { return prompter_; }
+    double titleLeft() const { return titleLeft_; }
+
+    QGroupBox* Frame1;
+    DirListBox* Dir1;
+    DriveListBox* Drive1;
+    FileListBox* File1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+
+    QGroupBox* Frame2;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QPushButton* Command3;
+    QPushButton* Command4;
+    QPushButton* Command5;
+    QPushButton* Command7;
+
+    QGroupBox* Frame3;
+    QPushButton* Command10;
+    QCheckBox* Check1;
+    QPushButton* Command11;
+    QPushButton* Command12;
+    QPushButton* Command13;
+    QPushButton* Command14;
+    QPushButton* Command15;
+    QPushButton* Command16;
+    QPushButton* Command17;
+    QComboBox* Combo1;
+    QLabel* Label10;
+    QLabel* Label11;
+    QLineEdit* Text1;
+
+    QPushButton* Command8;
+    QLabel* Label1;
+    QPushButton* Command9;
+    QLabel* Label9;
+    FileListBox* File2;
+    QTimer* Timer1;
+
+    // Event handlers; public so tests can fire the timer without waiting for it.
+    void Timer1_Timer();
+
+private:
+    void Form_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command9_Click();
+
+    void layOutBrowser();
+    void layOutLocalOperations();
+    void layOutLptOperations();
+    void layOutWindow();
+    void setTabOrder();
+
+    Platform platform_;
+    Prompter& prompter_;
+    double titleLeft_ = 120;
+    QString shownDrive_;                 // the drive the lists show, to go back to
+    QHash<QString, QString> lastFolder_; // per drive, the folder last open on it
+};
+
+} // namespace kestrix

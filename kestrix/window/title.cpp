@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "window/title.h"
+
+#include <cmath>
+
+namespace kestrix {
+
+TitleState TitleStep(const TitleState& state) {
+    TitleState next = state;
+    next.phase = QString::number(state.phase.toDouble() + 0.05, 'g', 15);
+    if (next.phase.toDouble() > 6.283)
+        next.phase = QStringLiteral("0");
+    next.left += 75.0 * std::sin(next.phase.toDouble());
+    return next;
+}
+
+int TwipsToPixels(double twips) {
+    return static_cast<int>(std::lround(twips / 15.0));
+}
+
+} // namespace kestrix

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace kestrix {
+
+struct TitleState {
+    QString phase; // as the phase label holds it
+    double left;   // twips
+};
+
+// One tick of the title's swing: the phase steps by 0.05 (kept as text rounded to 15 significant
+// digits, so it reads 0.05, 0.1, ... without binary residue), wraps to "0" past 6.283, and the
+// title moves sideways by 75 times its sine.
+TitleState TitleStep(const TitleState& state);
+
+// Twips to whole pixels at 96 dots per inch.
+int TwipsToPixels(double twips);
+
+} // namespace kestrix

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A stand-in for ucon64 in tests. It appends what it was given to the file named by STANDIN_LOG
+// ("run", "cwd<TAB>folder", then "arg<TAB>argument" per argument) and treats files as the real
+// tool does: output into the -o folder (else the working folder), keeping a NAME.bak of a file
+// it changes in place. Like the real tool it exits 0 on almost every failure.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    std::map<std::string, std::string> values; // option name without dashes -> value
+    std::vector<std::string> files;
+};
+
+bool takesValue(const std::string& name) {
+    return name == "o" || name == "ssize" || name == "port" || name == "xswc-io";
+}
+
+bool knownFlag(const std::string& name) {
+    for (const char* known :
+         {"s", "j", "snes", "l", "chk", "f", "swc", "xswc", "xswc2", "xswcs", "xswcc", "xswcr"})
+        if (name == known)
+            return true;
+    return false;
+}
+
+void record(int argc, char** argv) {
+    const char* log = std::getenv("STANDIN_LOG");
+    if (!log)
+        return;
+    std::ofstream out(log, std::ios::app | std::ios::binary);
+    std::error_code ec;
+    out << "run\ncwd\t" << fs::current_path(ec).string() << '\n';
+    for (int i = 1; i < argc; ++i)
+        out << "arg\t" << argv[i] << '\n';
+}
+
+// NAME.EXT -> NAME.suffix (the last suffix replaced).
+fs::path withSuffix(const fs::path& file, const std::string& suffix) {
+    fs::path out = file;
+    out.replace_extension(suffix);
+    return out;
+}
+
+fs::path outputFolder(const Options& options) {
+    auto it = options.values.find("o");
+    if (it != options.values.end()) {
+        std::error_code ec;
+        if (fs::is_directory(it->second, ec))
+            return it->second;
+        std::cerr << "WARNING: " << it->second << " is not a folder, using the working folder\n";
+    }
+    return fs::current_path();
+}
+
+// Writes bytes to target, first keeping an existing target as NAME.bak.
+void writeOutput(const fs::path& target, const std::string& bytes) {
+    std::error_code ec;
+    if (fs::exists(target, ec)) {
+        const fs::path backup = withSuffix(target, ".bak");
+        fs::copy_file(target, backup, fs::copy_options::overwrite_existing, ec);
+        std::cout << "Wrote backup to " << backup.string() << '\n';
+    }
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << bytes;
+    std::cout << "Wrote output to " << target.string() << '\n';
+}
+
+bool readFile(const fs::path& file, std::string& bytes) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::cerr << "ERROR: Can't open \"" << file.string() << "\" for reading\n";
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return true;
+}
+
+// The fixes change the image's bytes; the stand-in leaves them as they are.
+void fix(const Options& options) {
+    std::string bytes;
+    if (options.files.empty() || !readFile(options.files.front(), bytes))
+        return;
+    const fs::path source = options.files.front();
+    writeOutput(outputFolder(options) / source.filename(), bytes);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    record(argc, argv);
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg.size() < 2 || arg[0] != '-') {
+            options.files.push_back(arg);
+            continue;
+        }
+        std::string name = arg.substr(arg[1] == '-' ? 2 : 1);
+        std::string value;
+        if (const auto eq = name.find('='); eq != std::string::npos) {
+            value = name.substr(eq + 1);
+            name.resize(eq);
+        } else if (takesValue(name) && i + 1 < argc) {
+            value = argv[++i];
+        }
+        if (!takesValue(name) && !knownFlag(name)) {
+            std::cerr << "ERROR: unknown option " << arg << '\n';
+            return 1;
+        }
+        options.values[name] = value;
+    }
+
+    if (options.values.count("l") || options.values.count("chk") || options.values.count("f"))
+        fix(options);
+    return 0;
+}
