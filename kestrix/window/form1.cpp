@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,10 +31,19 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
     return widget;
 }
 
+// Without the "Terminal" raster font, a condensed sans serif of a few pixels per point keeps
+// the captions inside their buttons as the raster font did.
 QFont terminalFont(int points, bool bold) {
     QFont font(QStringLiteral("Terminal"), points, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
-    return font;
+    if (QFontInfo(font).exactMatch())
+        return font;
+    QFont fallback(QStringLiteral("DejaVu Sans Condensed"));
+    fallback.setStyleHint(QFont::SansSerif);
+    fallback.setStretch(QFont::Condensed);
+    fallback.setBold(bold);
+    fallback.setPixelSize(points < 8 ? points + 1 : points + 2);
+    return fallback;
 }
 
 QIcon makeIcon() {
@@ -136,7 +146,7 @@ void Form1::layOutLptOperations() {
     };
     Command10 = button("Command10", "Send ROM", 120, 240, 855);
     Check1 = place(new QCheckBox(QStringLiteral("Real-Time Save Mode"), Frame3), "Check1", 1000,
-                   240, 1135, 375);
+                   240, 1150, 375);
     Check1->setFont(smallFont);
     Command11 = button("Command11", "Receive ROM", 2160, 240, 1055);
     Command12 = button("Command12", "Send SRAM", 3240, 240, 1175);
@@ -164,7 +174,9 @@ void Form1::layOutWindow() {
         place(new QPushButton(QStringLiteral("About"), this), "Command8", 120, 6960, 7215, 375);
     Label1 =
         place(new QLabel(QStringLiteral("Kestrix - v1.2"), this), "Label1", 120, 7875, 2775, 255);
-    Label1->setFont(terminalFont(12, true));
+    QFont title(QStringLiteral("Terminal"), 12, QFont::Bold);
+    title.setStyleHint(QFont::TypeWriter);
+    Label1->setFont(title);
     Command9 =
         place(new QPushButton(QStringLiteral("Quit"), this), "Command9", 6000, 7800, 1335, 375);
     Label9 = place(new QLabel(QStringLiteral("0"), this), "Label9", 7440, 8160, 615, 255);
