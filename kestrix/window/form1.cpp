@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/form1.h"
 
+#include "header/header.h"
+#include "tool/cmdline.h"
 #include "tool/runner.h"
 #include "window/browse.h"
 #include "window/lists.h"
@@ -78,6 +80,7 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
 
     connect(Drive1, &DriveListBox::changed, this, &Form1::Drive1_Change);
     connect(Dir1, &DirListBox::changed, this, &Form1::Dir1_Change);
+    connect(File1, &FileListBox::fileClicked, this, &Form1::File1_Click);
     connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 
@@ -237,6 +240,31 @@ void Form1::Drive1_Change() {
 void Form1::Dir1_Change() {
     lastFolder_.insert(shownDrive_, Dir1->path());
     File1->setPath(Dir1->path());
+}
+
+void Form1::File1_Click() {
+    const QString name = File1->fileName();
+    if (IsSmcName(name)) {
+        const HeaderPanel dashes = SmcPanel();
+        for (QLabel* label : {Label4, Label5, Label6, Label7, Label8, Label2})
+            label->setText(dashes.size);
+        return;
+    }
+    // A file that cannot be read, or has no copier header, leaves the panel as it was.
+    const std::optional<HeaderPanel> panel =
+        DecodeHeader(slot1_.ReadStart(SelectedPath(), HeaderBytes));
+    if (!panel)
+        return;
+    Label2->setText(panel->size);
+    Label4->setText(panel->mode);
+    Label5->setText(panel->type);
+    Label6->setText(panel->sramMap);
+    Label7->setText(panel->dramMap);
+    Label8->setText(panel->sramSize);
+}
+
+QString Form1::SelectedPath() const {
+    return JoinPath(Dir1->path(), File1->fileName());
 }
 
 void Form1::Command9_Click() {

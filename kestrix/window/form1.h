@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "header/fileslot.h"
 #include "platform.h"
 #include "window/prompter.h"
 
@@ -31,6 +32,11 @@ public:
     // folder and file selected. False (after telling the user) when the tool could not be
     // started; the calling operation must stop then.
     bool RunAndWait(const QString& CommandLine);
+
+    // The file selected in File1, joined to Dir1's folder.
+    QString SelectedPath() const;
+    // The binary file slot shared by the header panel and the conversion.
+    FileSlot& Slot1() { return slot1_; }
 
     const Platform& platform() const { return platform_; }
     Prompter& prompter() { return prompter_; }
@@ -85,6 +91,7 @@ private:
     void Form_Load();
     void Drive1_Change();
     void Dir1_Change();
+    void File1_Click();
     void Command9_Click();
 
     void layOutBrowser();
@@ -95,6 +102,7 @@ private:
 
     Platform platform_;
     Prompter& prompter_;
+    FileSlot slot1_;
     double titleLeft_ = 120;
     QString shownDrive_;                 // the drive the lists show, to go back to
     QHash<QString, QString> lastFolder_; // per drive, the folder last open on it
