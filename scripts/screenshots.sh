@@ -3,16 +3,23 @@
 # Starts the real programs under Xvfb with a window manager and saves PNGs into docs/.
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
-need_packages xvfb xauth x11-utils x11-apps imagemagick openbox
+need_packages xvfb xauth x11-utils x11-apps imagemagick openbox xdotool
 build_project
 
 demo=$(mktemp -d)
 trap 'rm -rf "$demo"' EXIT
 mkdir -p "$demo/roms/Super Mario World" "$demo/roms/Zelda" "$demo/floppy"
-for name in "Chrono Trigger.swc" "Donkey Kong Country.SWC" "Super Metroid.smc" "F-Zero.sfc" \
-            "Yoshi's Island.1" "Yoshi's Island.2" "Yoshi's Island.3" "notes.txt"; do
-  head -c 4096 /dev/zero >"$demo/roms/$name"
-done
+# Images with a copier header: size in 8 KB units, mode byte, then AA BB 04 at offset 8.
+rom() { # name, size low, size high, mode
+  { printf "\\x$2\\x$3\\x$4\\x00\\x00\\x00\\x00\\x00\\xaa\\xbb\\x04"; head -c 501 /dev/zero; } >"$demo/roms/$1"
+}
+rom "Chrono Trigger.swc" 00 04 24
+rom "Donkey Kong Country.SWC" 00 04 0c
+rom "F-Zero.sfc" 80 00 0c
+rom "Yoshi's Island.1" 00 01 40
+rom "Yoshi's Island.2" 00 01 40
+rom "Yoshi's Island.3" 00 01 00
+for name in "Super Metroid.smc" "notes.txt"; do head -c 512 /dev/zero >"$demo/roms/$name"; done
 
 # The inner script: start a window manager and the program, wait for its window, grab it.
 cat >"$demo/shoot" <<'INNER'
@@ -25,6 +32,7 @@ for _ in $(seq 50); do
   [ -n "$id" ] && break
   sleep 0.2
 done
+xdotool mousemove --window "$id" 260 30 sleep 0.5 click 1 sleep 0.5 click 1 # select the first image
 sleep 1.5 # let the title swing a little
 import -frame -window "$id" "$out"
 kill $app

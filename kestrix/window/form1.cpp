@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -71,6 +72,10 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     setWindowTitle(QStringLiteral("Kestrix v1.2"));
     setWindowIcon(makeIcon());
     setFixedSize(TwipsToPixels(7455), TwipsToPixels(8295));
+    // The design's controls were laid out for an 8-point window font.
+    QFont designFont = font();
+    designFont.setPointSize(8);
+    setFont(designFont);
 
     layOutBrowser();
     layOutLocalOperations();
@@ -150,7 +155,12 @@ void Form1::layOutLptOperations() {
     Command10 = button("Command10", "Send ROM", 120, 240, 855);
     Check1 = place(new QCheckBox(QStringLiteral("Real-Time Save Mode"), Frame3), "Check1", 1000,
                    240, 1150, 375);
-    Check1->setFont(smallFont);
+    // A substitute font may run wider than the raster one; shrink it until the caption fits.
+    QFont checkFont = smallFont;
+    while (checkFont.pixelSize() > 6 &&
+           QFontMetrics(checkFont).horizontalAdvance(Check1->text()) + 18 > Check1->width())
+        checkFont.setPixelSize(checkFont.pixelSize() - 1);
+    Check1->setFont(checkFont);
     Command11 = button("Command11", "Receive ROM", 2160, 240, 1055);
     Command12 = button("Command12", "Send SRAM", 3240, 240, 1175);
     Command13 = button("Command13", "Receive SRAM", 4440, 240, 1175);

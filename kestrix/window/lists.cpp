@@ -87,9 +87,10 @@ FileListBox::FileListBox(QWidget* parent) : QListView(parent), model_(new QStrin
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid())
+    // A mouse press makes the entry current before it selects it, so the selection is the signal.
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!selected.isEmpty())
                     Q_EMIT fileClicked();
             });
 }

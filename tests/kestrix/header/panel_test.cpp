@@ -99,10 +99,16 @@ TEST_F(PanelTest, ReadOnlyFileIsReadAndLeftAlone) {
     EXPECT_FALSE(form->Slot1().isOpen()) << "the slot must be closed after each inspection";
 }
 
-TEST_F(PanelTest, KeyboardSelectionAndReselectionAfterAToolRunRefreshIt) {
+TEST_F(PanelTest, MouseKeyboardAndReselectionAfterAToolRunRefreshIt) {
     writeFile(QStringLiteral("c/roms/A.swc"), rom("00010C"));
     writeFile(QStringLiteral("c/roms/GAME.swc"), rom("0002FC"));
     form = makeForm();
+    form->show();
+    const QModelIndex first = form->File1->model()->index(0, 0);
+    QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
+                      form->File1->visualRect(first).center());
+    EXPECT_EQ(panel(), sixteenNoSram) << "a click must show the clicked file's header";
+    form->File1->setListIndex(-1);
     form->File1->setFocus();
     QTest::keyClick(form->File1, Qt::Key_Down); // the first entry
     QTest::keyClick(form->File1, Qt::Key_Down);
