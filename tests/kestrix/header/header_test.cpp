@@ -67,9 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         ModeCase{0xFC, {"Mode 1", "Non-Multi", "SRAM Mode 21", "DRAM Mode 21", "No SRAM"}},
         ModeCase{0x00, {"Mode 0", "Multi-Image", "SRAM Mode 20", "DRAM Mode 20", "256k SRAM"}},
         ModeCase{0x24, {"Mode 0", "Multi-Image", "SRAM Mode 21", "DRAM Mode 20", "64k SRAM"}},
-        ModeCase{0x58, {"Mode 0", "Non-Multi", "SRAM Mode 20", "DRAM Mode 21", "16k SRAM"}},
-        ModeCase{0x0C, {"Mode 0", "Multi-Image", "SRAM Mode 20", "DRAM Mode 20", "No SRAM"}},
-        ModeCase{0x83, {"Mode 1", "Multi-Image", "SRAM Mode 20", "DRAM Mode 20", "256k SRAM"}}));
+        ModeCase{0x58, {"Mode 0", "Non-Multi", "SRAM Mode 20", "DRAM Mode 21", "16k SRAM"}}));
 
 TEST(DecodeHeaderTest, LeavesThePanelWithoutTheIdentifier) {
     EXPECT_FALSE(DecodeHeader(header(0, 1, 0, QByteArray::fromHex("AABB05"))));
@@ -77,14 +75,6 @@ TEST(DecodeHeaderTest, LeavesThePanelWithoutTheIdentifier) {
         << "a file of 10 bytes has no identifier";
     EXPECT_FALSE(DecodeHeader(QByteArray()));
     EXPECT_TRUE(DecodeHeader(header(0, 1, 0) + QByteArray(500, 'x')));
-}
-
-TEST(IsSmcNameTest, ExactLowerCaseEnding) {
-    EXPECT_TRUE(IsSmcName(QStringLiteral("GAME.smc")));
-    EXPECT_TRUE(IsSmcName(QStringLiteral(".smc")));
-    EXPECT_FALSE(IsSmcName(QStringLiteral("GAME.SMC")));
-    EXPECT_FALSE(IsSmcName(QStringLiteral("GAME.Smc")));
-    EXPECT_FALSE(IsSmcName(QStringLiteral("smc")));
 }
 
 } // namespace

@@ -48,11 +48,5 @@ TEST(TitleStepTest, ResetIsStrictlyAbove6283) {
     EXPECT_DOUBLE_EQ(at630.left, at625.left) << "the reset tick moves by 75 * sin 0";
 }
 
-TEST(TwipsToPixelsTest, FifteenTwipsAPixel) {
-    EXPECT_EQ(TwipsToPixels(7455), 497);
-    EXPECT_EQ(TwipsToPixels(120), 8);
-    EXPECT_EQ(TwipsToPixels(3119.6), 208);
-}
-
 } // namespace
 } // namespace kestrix
