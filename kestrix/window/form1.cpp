@@ -36,6 +36,12 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
 
 // Without the "Terminal" raster font, a condensed sans serif of a few pixels per point keeps
 // the captions inside their buttons as the raster font did.
+// A command button of the design's height (375 twips).
+QPushButton* button(QWidget* frame, const char* name, const char* caption, int left, int top,
+                    int width) {
+    return place(new QPushButton(QString::fromLatin1(caption), frame), name, left, top, width, 375);
+}
+
 QFont terminalFont(int points, bool bold) {
     QFont font(QStringLiteral("Terminal"), points, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
@@ -128,17 +134,12 @@ void Form1::layOutBrowser() {
 void Form1::layOutLocalOperations() {
     Frame2 = place(new QGroupBox(QStringLiteral("Local Operations"), this), "Frame2", 120, 4320,
                    7215, 1215);
-    const auto button = [this](const char* name, const char* caption, int left, int top,
-                               int width) {
-        return place(new QPushButton(QString::fromLatin1(caption), Frame2), name, left, top, width,
-                     375);
-    };
-    Command1 = button("Command1", "Split", 120, 240, 1335);
-    Command2 = button("Command2", "Join", 1560, 240, 1335);
-    Command3 = button("Command3", "Slowrom Fix", 3000, 240, 1335);
-    Command4 = button("Command4", "Fix Checksum", 4440, 240, 1335);
-    Command5 = button("Command5", "PAL/NTSC Fix", 5880, 240, 1215);
-    Command7 = button("Command7", "Convert to .swc", 120, 720, 3375);
+    Command1 = button(Frame2, "Command1", "Split", 120, 240, 1335);
+    Command2 = button(Frame2, "Command2", "Join", 1560, 240, 1335);
+    Command3 = button(Frame2, "Command3", "Slowrom Fix", 3000, 240, 1335);
+    Command4 = button(Frame2, "Command4", "Fix Checksum", 4440, 240, 1335);
+    Command5 = button(Frame2, "Command5", "PAL/NTSC Fix", 5880, 240, 1215);
+    Command7 = button(Frame2, "Command7", "Convert to .swc", 120, 720, 3375);
 }
 
 void Form1::layOutLptOperations() {
@@ -146,13 +147,7 @@ void Form1::layOutLptOperations() {
                    1215);
     const QFont buttonFont = terminalFont(9, false);
     const QFont smallFont = terminalFont(6, true);
-    const auto button = [&](const char* name, const char* caption, int left, int top, int width) {
-        auto* b = place(new QPushButton(QString::fromLatin1(caption), Frame3), name, left, top,
-                        width, 375);
-        b->setFont(buttonFont);
-        return b;
-    };
-    Command10 = button("Command10", "Send ROM", 120, 240, 855);
+    Command10 = button(Frame3, "Command10", "Send ROM", 120, 240, 855);
     Check1 = place(new QCheckBox(QStringLiteral("Real-Time Save Mode"), Frame3), "Check1", 1000,
                    240, 1150, 375);
     // A substitute font may run wider than the raster one; shrink it until the caption fits.
@@ -161,15 +156,18 @@ void Form1::layOutLptOperations() {
            QFontMetrics(checkFont).horizontalAdvance(Check1->text()) + 18 > Check1->width())
         checkFont.setPixelSize(checkFont.pixelSize() - 1);
     Check1->setFont(checkFont);
-    Command11 = button("Command11", "Receive ROM", 2160, 240, 1055);
-    Command12 = button("Command12", "Send SRAM", 3240, 240, 1175);
-    Command13 = button("Command13", "Receive SRAM", 4440, 240, 1175);
-    Command14 = button("Command14", "SRAM to cartridge", 5640, 240, 1455);
-    Command15 = button("Command15", "SRAM from cartridge", 120, 720, 1655);
-    Command16 = button("Command16", "Get RTS Data", 1800, 720, 1175);
-    Command17 = button("Command17", "Put RTS Data", 3000, 720, 1175);
+    Command11 = button(Frame3, "Command11", "Receive ROM", 2160, 240, 1055);
+    Command12 = button(Frame3, "Command12", "Send SRAM", 3240, 240, 1175);
+    Command13 = button(Frame3, "Command13", "Receive SRAM", 4440, 240, 1175);
+    Command14 = button(Frame3, "Command14", "SRAM to cartridge", 5640, 240, 1455);
+    Command15 = button(Frame3, "Command15", "SRAM from cartridge", 120, 720, 1655);
+    Command16 = button(Frame3, "Command16", "Get RTS Data", 1800, 720, 1175);
+    Command17 = button(Frame3, "Command17", "Put RTS Data", 3000, 720, 1175);
 
     Combo1 = place(new QComboBox(Frame3), "Combo1", 4200, 720, 2120, 375);
+    // The frame's buttons and list use the larger lettering, its small controls the smaller.
+    for (QWidget* w : Frame3->findChildren<QPushButton*>())
+        w->setFont(buttonFont);
     Combo1->setFont(buttonFont);
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
