@@ -128,16 +128,6 @@ TEST_F(Form1Test, TitleSwingsWithTheTimer) {
         << "the running timer must step the phase";
 }
 
-TEST_F(Form1Test, PatternMatchesWithoutCaseAndListsNoFoldersOrHiddenFiles) {
-    for (const char* name : {"a.SWC", "b.sfc", "c.Smc", "d.txt", ".e.swc", "f.1", "g.11"})
-        writeFile(QStringLiteral("c/roms/") + QString::fromLatin1(name));
-    makeFolder(QStringLiteral("c/roms/sub.swc"));
-    auto form = makeForm();
-    EXPECT_EQ(form->File1->fileNames(),
-              QStringList({QStringLiteral("a.SWC"), QStringLiteral("b.sfc"),
-                           QStringLiteral("c.Smc"), QStringLiteral("f.1")}));
-}
-
 TEST_F(Form1Test, OpeningAFolderMovesTheFileListOnly) {
     writeFile(QStringLiteral("c/roms/snes/IN.SWC"));
     writeFile(QStringLiteral("c/roms/OUT.SWC"), QByteArray(16, 'x'));
