@@ -9,11 +9,6 @@ bool IsSmcName(const QString& name) {
     return name.endsWith(QStringLiteral(".smc"));
 }
 
-HeaderPanel SmcPanel() {
-    const QString dash = QStringLiteral("---");
-    return {dash, dash, dash, dash, dash, dash};
-}
-
 QString ByteHex(unsigned char byte) {
     return FillHex(QString::number(byte, 16).toUpper(), 2);
 }

@@ -27,7 +27,6 @@ inline constexpr qsizetype HeaderBytes = 11;
 
 // A name whose last four characters are exactly ".smc" is shown as "---" and never read.
 bool IsSmcName(const QString& name);
-HeaderPanel SmcPanel();
 
 // The panel for a file's first bytes; nothing (leave the panel as it is) when they do not carry
 // the copier header's identifier, short files included.

@@ -47,7 +47,6 @@ RunResult StartAndWait(const QString& commandLine, const QString& programFolder)
     }
     process.waitForFinished(-1);
     result.status = RunResult::Status::Finished;
-    result.exitCode = process.exitCode();
     return result;
 }
 

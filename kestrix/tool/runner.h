@@ -12,7 +12,6 @@ struct RunResult {
     QString program;  // the first word of the command line
     QString resolved; // the executable that was started, when found
     QString error;    // the system's reason when it could not be started
-    int exitCode = 0;
 
     bool started() const { return status == Status::Finished; }
 };

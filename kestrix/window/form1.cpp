@@ -34,14 +34,14 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
     return widget;
 }
 
-// Without the "Terminal" raster font, a condensed sans serif of a few pixels per point keeps
-// the captions inside their buttons as the raster font did.
 // A command button of the design's height (375 twips).
 QPushButton* button(QWidget* frame, const char* name, const char* caption, int left, int top,
                     int width) {
     return place(new QPushButton(QString::fromLatin1(caption), frame), name, left, top, width, 375);
 }
 
+// Without the "Terminal" raster font, a condensed sans serif of a few pixels per point keeps
+// the captions inside their buttons as the raster font did.
 QFont terminalFont(int points, bool bold) {
     QFont font(QStringLiteral("Terminal"), points, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
@@ -253,9 +253,8 @@ void Form1::Dir1_Change() {
 void Form1::File1_Click() {
     const QString name = File1->fileName();
     if (IsSmcName(name)) {
-        const HeaderPanel dashes = SmcPanel();
         for (QLabel* label : {Label4, Label5, Label6, Label7, Label8, Label2})
-            label->setText(dashes.size);
+            label->setText(QStringLiteral("---"));
         return;
     }
     // A file that cannot be read, or has no copier header, leaves the panel as it was.

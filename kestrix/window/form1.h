@@ -38,10 +38,6 @@ public:
     // The binary file slot shared by the header panel and the conversion.
     FileSlot& Slot1() { return slot1_; }
 
-    const Platform& platform() const { return platform_; }
-    Prompter& prompter() { return prompter_; }
-    double titleLeft() const { return titleLeft_; }
-
     QGroupBox* Frame1;
     DirListBox* Dir1;
     DriveListBox* Drive1;

@@ -18,7 +18,6 @@ public:
     explicit DriveListBox(QWidget* parent = nullptr);
 
     void setDrives(const QList<Volume>& drives);
-    const QList<Volume>& drives() const { return drives_; }
     QString drive() const;
     Volume volume() const { return drives_.value(currentIndex()); }
     // Shows the drive without announcing a change (used to go back to the previous one).

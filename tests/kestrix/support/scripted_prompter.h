@@ -30,7 +30,6 @@ public:
 
     const QList<Shown>& shown() const { return shown_; }
     QStringList texts() const;
-    bool exhausted() const { return script_.isEmpty(); }
 
 private:
     struct Step {
