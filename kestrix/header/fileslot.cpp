@@ -3,12 +3,18 @@
 
 namespace kestrix {
 
-QByteArray FileSlot::ReadStart(const QString& path, qsizetype count) {
+std::optional<QByteArray> FileSlot::ReadStart(const QString& path, qsizetype count) {
     file_.setFileName(path);
-    if (!file_.open(QIODevice::ReadOnly))
-        return {};
+    if (!file_.open(QIODevice::ReadOnly)) {
+        error_ = file_.errorString();
+        return std::nullopt;
+    }
     QByteArray bytes = file_.read(count);
+    const bool failed = file_.error() != QFileDevice::NoError;
+    error_ = failed ? file_.errorString() : QString();
     file_.close();
+    if (failed)
+        return std::nullopt;
     return bytes;
 }
 

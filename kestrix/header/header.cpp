@@ -25,12 +25,17 @@ QString MbitText(std::int32_t sixteenths) {
     return text.isEmpty() ? QStringLiteral("0") : text;
 }
 
-std::optional<HeaderPanel> DecodeHeader(const QByteArray& bytes) {
+bool CarriesHeaderId(const QByteArray& bytes) {
     if (bytes.size() < HeaderBytes)
+        return false;
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    return ByteHex(byte(8)) + ByteHex(byte(9)) + ByteHex(byte(10)) == HeaderId();
+}
+
+std::optional<HeaderPanel> DecodeHeader(const QByteArray& bytes) {
+    if (!CarriesHeaderId(bytes))
         return std::nullopt;
     const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
-    if (ByteHex(byte(8)) + ByteHex(byte(9)) + ByteHex(byte(10)) != HeaderId())
-        return std::nullopt;
 
     HeaderPanel panel;
     panel.size = MbitText(HextoDec(ByteHex(byte(1)) + ByteHex(byte(0))));

@@ -25,6 +25,9 @@ inline QString HeaderId() {
 // How many leading bytes of a file the panel needs.
 inline constexpr qsizetype HeaderBytes = 11;
 
+// True when bytes 8 to 10 are the copier header's identifier AA BB 04.
+bool CarriesHeaderId(const QByteArray& bytes);
+
 // A name whose last four characters are exactly ".smc" is shown as "---" and never read.
 bool IsSmcName(const QString& name);
 

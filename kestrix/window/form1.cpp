@@ -2,6 +2,7 @@
 #include "window/form1.h"
 
 #include "header/header.h"
+#include "ops/local.h"
 #include "tool/cmdline.h"
 #include "tool/runner.h"
 #include "window/browse.h"
@@ -92,6 +93,10 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     connect(Drive1, &DriveListBox::changed, this, &Form1::Drive1_Change);
     connect(Dir1, &DirListBox::changed, this, &Form1::Dir1_Change);
     connect(File1, &FileListBox::fileClicked, this, &Form1::File1_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 
@@ -259,7 +264,7 @@ void Form1::File1_Click() {
     }
     // A file that cannot be read, or has no copier header, leaves the panel as it was.
     const std::optional<HeaderPanel> panel =
-        DecodeHeader(slot1_.ReadStart(SelectedPath(), HeaderBytes));
+        DecodeHeader(slot1_.ReadStart(SelectedPath(), HeaderBytes).value_or(QByteArray()));
     if (!panel)
         return;
     Label2->setText(panel->size);
@@ -268,6 +273,42 @@ void Form1::File1_Click() {
     Label6->setText(panel->sramMap);
     Label7->setText(panel->dramMap);
     Label8->setText(panel->sramSize);
+}
+
+void Form1::Command3_Click() {
+    runLocal(LocalOp::SlowRom);
+}
+
+void Form1::Command4_Click() {
+    runLocal(LocalOp::Checksum);
+}
+
+void Form1::Command5_Click() {
+    runLocal(LocalOp::PalNtsc);
+}
+
+void Form1::Command7_Click() {
+    const QString path = SelectedPath();
+    const std::optional<QByteArray> bytes =
+        File1->fileName().isEmpty() ? std::nullopt : slot1_.ReadStart(path, HeaderBytes);
+    if (!bytes) {
+        const QString reason =
+            File1->fileName().isEmpty() ? QStringLiteral("no file is selected") : slot1_.error();
+        prompter_.message(CannotReadMessage(path, reason));
+        return;
+    }
+    if (CarriesHeaderId(*bytes)) {
+        prompter_.message(QStringLiteral("ROM is already in SWC format!"), QStringLiteral("Note"));
+        return;
+    }
+    runLocal(LocalOp::Convert);
+}
+
+// The slot is closed again by now, so the re-selection after the run can read the header.
+void Form1::runLocal(LocalOp op) {
+    if (SwitchesToProgramFolder(op))
+        QDir::setCurrent(platform_.programFolder);
+    RunAndWait(LocalCommandLine(op, Dir1->path(), File1->fileName()));
 }
 
 QString Form1::SelectedPath() const {

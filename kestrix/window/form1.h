@@ -2,6 +2,7 @@
 #pragma once
 
 #include "header/fileslot.h"
+#include "ops/local.h"
 #include "platform.h"
 #include "window/prompter.h"
 
@@ -88,7 +89,12 @@ private:
     void Drive1_Change();
     void Dir1_Change();
     void File1_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command7_Click();
     void Command9_Click();
+    void runLocal(LocalOp op);
 
     void layOutBrowser();
     void layOutLocalOperations();

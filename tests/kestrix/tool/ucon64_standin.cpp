@@ -93,6 +93,25 @@ void fix(const Options& options) {
     writeOutput(outputFolder(options) / source.filename(), bytes);
 }
 
+// A fresh 512-byte copier header (size in 8 KiB units, bytes 8 to 10 = AA BB 04) in place of any
+// old one, as NAME.swc.
+void convert(const Options& options) {
+    std::string bytes;
+    if (options.files.empty() || !readFile(options.files.front(), bytes))
+        return;
+    if (bytes.size() % 1024 == 512)
+        bytes.erase(0, 512);
+    std::string header(512, '\0');
+    const std::size_t units = bytes.size() / 8192;
+    header[0] = static_cast<char>(units & 0xff);
+    header[1] = static_cast<char>((units >> 8) & 0xff);
+    header[8] = static_cast<char>(0xaa);
+    header[9] = static_cast<char>(0xbb);
+    header[10] = 0x04;
+    const fs::path source = options.files.front();
+    writeOutput(outputFolder(options) / withSuffix(source.filename(), ".swc"), header + bytes);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,5 +140,7 @@ int main(int argc, char** argv) {
 
     if (options.values.count("l") || options.values.count("chk") || options.values.count("f"))
         fix(options);
+    else if (options.values.count("swc"))
+        convert(options);
     return 0;
 }
