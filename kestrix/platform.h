@@ -35,6 +35,9 @@ QList<Volume> DriveList(const Platform& platform);
 // The drive whose root holds the folder (longest root wins); a: when none does.
 Volume DriveOf(const QList<Volume>& drives, const QString& folder);
 
+// What the user is told when drive a: is asked for and no floppy drive was found.
+QString NoFloppyMessage();
+
 // A path as the user or a dialogue wrote it, with a leading "A:" meaning the floppy root; empty
 // for such a path when there is no floppy.
 QString HostPath(const QString& path, const QString& floppyRoot);

@@ -82,6 +82,12 @@ Volume DriveOf(const QList<Volume>& drives, const QString& folder) {
     return best ? *best : drives.value(0);
 }
 
+QString NoFloppyMessage() {
+    return QStringLiteral("Drive %1 is not ready: no floppy drive was found. Set KESTRIX_FLOPPY "
+                          "to the folder where the floppy is mounted.")
+        .arg(floppyDrive());
+}
+
 QString HostPath(const QString& path, const QString& floppyRoot) {
     if (!path.startsWith(QLatin1String("A:"), Qt::CaseInsensitive))
         return path;

@@ -5,6 +5,7 @@
 #include "ops/local.h"
 #include "tool/cmdline.h"
 #include "tool/runner.h"
+#include "transfer/lpt.h"
 #include "window/browse.h"
 #include "window/lists.h"
 #include "window/title.h"
@@ -98,6 +99,14 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
+    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
+    connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
+    connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
+    connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
+    connect(Command15, &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
+    connect(Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
 
     Form_Load();
@@ -234,10 +243,7 @@ void Form1::Drive1_Change() {
     const Volume picked = Drive1->volume();
     if (picked.root.isEmpty() || !QFileInfo(picked.root).isDir()) {
         prompter_.message(picked.root.isEmpty()
-                              ? QStringLiteral("Drive %1 is not ready: no floppy drive was found. "
-                                               "Set KESTRIX_FLOPPY to the folder where the "
-                                               "floppy is mounted.")
-                                    .arg(picked.drive)
+                              ? NoFloppyMessage()
                               : QStringLiteral("Drive %1 is not ready.").arg(picked.drive));
         Drive1->showDrive(shownDrive_);
         return;
@@ -309,6 +315,80 @@ void Form1::runLocal(LocalOp op) {
     if (SwitchesToProgramFolder(op))
         QDir::setCurrent(platform_.programFolder);
     RunAndWait(LocalCommandLine(op, Dir1->path(), File1->fileName()));
+}
+
+void Form1::Command10_Click() {
+    send(Transfer::Rom);
+}
+
+void Form1::Command11_Click() {
+    receive(Transfer::Rom);
+}
+
+void Form1::Command12_Click() {
+    send(Transfer::Sram);
+}
+
+void Form1::Command13_Click() {
+    receive(Transfer::Sram);
+}
+
+void Form1::Command14_Click() {
+    send(Transfer::CartSram);
+}
+
+void Form1::Command15_Click() {
+    receive(Transfer::CartSram);
+}
+
+void Form1::Command16_Click() {
+    receive(Transfer::Rts);
+}
+
+void Form1::Command17_Click() {
+    send(Transfer::Rts);
+}
+
+void Form1::send(Transfer kind) {
+    RunAndWait(
+        SendCommandLine(kind, Check1->isChecked(), Dir1->path(), File1->fileName(), Text1->text()));
+}
+
+// The tool receives only into a path that does not exist (it would send an existing file), and
+// resolves a relative one in the program folder, where it runs.
+void Form1::receive(Transfer kind) {
+    const QString answer = prompter_.input(DestinationPrompt(kind));
+    if (answer.isEmpty())
+        return;
+    const QString destination = HostPath(answer, platform_.floppyRoot);
+    if (destination.isEmpty()) {
+        prompter_.message(NoFloppyMessage());
+        return;
+    }
+    const QFileInfo target(QDir(platform_.programFolder).absoluteFilePath(destination));
+    if (target.isDir()) {
+        prompter_.message(
+            QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(target.filePath()));
+        return;
+    }
+    std::optional<MovedAside> aside;
+    if (target.exists() || target.isSymLink()) {
+        if (prompter_.message(QStringLiteral("File exists. Overwrite?"), {},
+                              Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
+            return;
+        QString error;
+        aside = MoveAside(target.filePath(), &error);
+        if (!aside) {
+            prompter_.message(error);
+            return;
+        }
+    }
+    QDir::setCurrent(platform_.programFolder);
+    RunAndWait(ReceiveCommandLine(kind, destination, Text1->text(), Combo1->currentIndex()));
+    if (aside) {
+        if (const QString problem = PutBack(*aside); !problem.isEmpty())
+            prompter_.message(problem);
+    }
 }
 
 QString Form1::SelectedPath() const {

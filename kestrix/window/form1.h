@@ -4,6 +4,7 @@
 #include "header/fileslot.h"
 #include "ops/local.h"
 #include "platform.h"
+#include "transfer/lpt.h"
 #include "window/prompter.h"
 
 #include <QHash>
@@ -94,6 +95,16 @@ private:
     void Command5_Click();
     void Command7_Click();
     void Command9_Click();
+    void Command10_Click();
+    void Command11_Click();
+    void Command12_Click();
+    void Command13_Click();
+    void Command14_Click();
+    void Command15_Click();
+    void Command16_Click();
+    void Command17_Click();
+    void send(Transfer kind);
+    void receive(Transfer kind);
     void runLocal(LocalOp op);
 
     void layOutBrowser();

@@ -28,6 +28,7 @@ void KestrixTest::SetUp() {
 void KestrixTest::TearDown() {
     QDir::setCurrent(savedCwd_);
     qputenv("PATH", savedPath_);
+    qunsetenv("STANDIN_RECEIVE_FAILS");
 }
 
 QString KestrixTest::path(const QString& relative) const {
@@ -74,6 +75,8 @@ QList<Invocation> KestrixTest::invocations() const {
             runs.last().cwd = line.mid(4);
         else if (!runs.isEmpty() && line.startsWith(u"arg\t"))
             runs.last().argv.append(line.mid(4));
+        else if (!runs.isEmpty() && line.startsWith(u"did\t"))
+            runs.last().did = line.mid(4);
     }
     return runs;
 }

@@ -16,6 +16,7 @@ namespace kestrix::test {
 struct Invocation {
     QString cwd;
     QStringList argv; // without the program name
+    QString did;      // "send" or "receive" for a transfer
 };
 
 // A program folder holding the stand-in tool, a floppy folder, a staging folder and two

@@ -33,15 +33,16 @@ bool knownFlag(const std::string& name) {
     return false;
 }
 
+void note(const std::string& line) {
+    if (const char* log = std::getenv("STANDIN_LOG"))
+        std::ofstream(log, std::ios::app | std::ios::binary) << line << '\n';
+}
+
 void record(int argc, char** argv) {
-    const char* log = std::getenv("STANDIN_LOG");
-    if (!log)
-        return;
-    std::ofstream out(log, std::ios::app | std::ios::binary);
     std::error_code ec;
-    out << "run\ncwd\t" << fs::current_path(ec).string() << '\n';
+    note("run\ncwd\t" + fs::current_path(ec).string());
     for (int i = 1; i < argc; ++i)
-        out << "arg\t" << argv[i] << '\n';
+        note(std::string("arg\t") + argv[i]);
 }
 
 // NAME.EXT -> NAME.suffix (the last suffix replaced).
@@ -112,6 +113,28 @@ void convert(const Options& options) {
     writeOutput(outputFolder(options) / withSuffix(source.filename(), ".swc"), header + bytes);
 }
 
+// Sends the named file when it exists, else receives the copier's data into it; with
+// STANDIN_RECEIVE_FAILS set the copier answers nothing and no file is written.
+void transfer(const Options& options) {
+    if (options.files.empty()) {
+        std::cerr << "ERROR: no file given\n";
+        return;
+    }
+    const fs::path file = options.files.front();
+    std::error_code ec;
+    if (fs::exists(file, ec)) {
+        std::string bytes;
+        if (readFile(file, bytes))
+            note("did\tsend");
+        return;
+    }
+    note("did\treceive");
+    if (std::getenv("STANDIN_RECEIVE_FAILS"))
+        std::cerr << "ERROR: the copier does not answer\n";
+    else
+        std::ofstream(file, std::ios::binary) << "copier data";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -142,5 +165,11 @@ int main(int argc, char** argv) {
         fix(options);
     else if (options.values.count("swc"))
         convert(options);
+    else
+        for (const char* option : {"xswc", "xswc2", "xswcs", "xswcc", "xswcr"})
+            if (options.values.count(option)) {
+                transfer(options);
+                break;
+            }
     return 0;
 }

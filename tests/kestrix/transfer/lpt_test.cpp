@@ -1,0 +1,258 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The eight "LPT Operations" buttons, end to end with the stand-in tool.
+#include "transfer/lpt.h"
+
+#include "support/fixture.h"
+#include "window/lists.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace kestrix::test {
+namespace {
+
+TEST(IOModeOptionTest, TenEntriesAndNothingOutside) {
+    QStringList options;
+    for (int index = -1; index <= 10; ++index)
+        options.append(IOModeOption(index));
+    EXPECT_EQ(options.join(u'|'),
+              QStringLiteral("| --xswc-io=0x001| --xswc-io=0x002| --xswc-io=0x004| --xswc-io=0x008"
+                             "| --xswc-io=0x010| --xswc-io=0x020| --xswc-io=0x040| --xswc-io=0x080"
+                             "| --xswc-io=0x100| --xswc-io=0x044|"));
+}
+
+TEST(TransferLineTest, WithoutBlanksTheToolGetsTheSameWordsAsAnUnquotedLine) {
+    const QString send = SendCommandLine(Transfer::Rom, false, QStringLiteral("C:\\ROMS"),
+                                         QStringLiteral("GAME.SWC"), QStringLiteral("378"), u'\\');
+    EXPECT_EQ(SplitCommandLine(send),
+              SplitCommandLine(QStringLiteral("ucon64 --xswc C:\\ROMS\\GAME.SWC --port=378")));
+    const QString receive = ReceiveCommandLine(
+        Transfer::CartSram, QStringLiteral("C:\\DUMP\\CART.SRM"), QStringLiteral("378"), 9);
+    EXPECT_EQ(receive,
+              QStringLiteral("ucon64 --xswcc \"C:\\DUMP\\CART.SRM\" --port=378 --xswc-io=0x044"));
+}
+
+class TransferTest : public KestrixTest {
+protected:
+    void SetUp() override {
+        KestrixTest::SetUp();
+        writeFile(QStringLiteral("c/roms/GAME.SWC"), QByteArrayLiteral("rom"));
+        form = makeForm();
+        form->File1->setListIndex(0);
+        QDir::setCurrent(data);
+    }
+    QString inProgram(const char* name) const {
+        return QDir(programFolder).filePath(QString::fromUtf8(name));
+    }
+    QString cwd() const { return QDir::current().canonicalPath(); }
+    std::unique_ptr<Form1> form;
+};
+
+struct ButtonCase {
+    const char* caption;
+    QPushButton* Form1::*button;
+    bool realTimeSave;
+    int ioMode;
+    const char* port;
+    const char* answer; // nullptr for a send button
+    std::vector<const char*> argv;
+};
+
+void PrintTo(const ButtonCase& c, std::ostream* os) {
+    *os << c.caption;
+}
+
+class TransferButtonTest : public TransferTest, public ::testing::WithParamInterface<ButtonCase> {};
+
+// "{file}" in argv stands for the selected file's path.
+TEST_P(TransferButtonTest, ToolGetsTheOptionsPathAndPort) {
+    const ButtonCase& c = GetParam();
+    form->Check1->setChecked(c.realTimeSave);
+    form->Combo1->setCurrentIndex(c.ioMode);
+    form->Text1->setText(QString::fromUtf8(c.port));
+    if (c.answer)
+        prompter.type(QString::fromUtf8(c.answer));
+
+    (form.get()->*c.button)->click();
+
+    QStringList argv;
+    for (const char* arg : c.argv)
+        argv.append(QString::fromUtf8(arg).replace(
+            QStringLiteral("{file}"), QDir::cleanPath(work) + QStringLiteral("/GAME.SWC")));
+    ASSERT_EQ(invocations().size(), 1);
+    EXPECT_EQ(invocations()[0].argv, argv);
+    const QString expectedCwd = QDir(c.answer ? programFolder : data).canonicalPath();
+    EXPECT_EQ(invocations()[0].cwd, expectedCwd);
+    EXPECT_EQ(cwd(), expectedCwd) << "only the receive buttons move to the program folder";
+    EXPECT_EQ(invocations()[0].did, c.answer ? u"receive" : u"send");
+    if (c.answer) {
+        EXPECT_EQ(prompter.shown()[0].preset, QString());
+        EXPECT_TRUE(QFile::exists(inProgram(c.answer))) << "received where the tool runs";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachButton, TransferButtonTest,
+    ::testing::Values(ButtonCase{"Send ROM",
+                                 &Form1::Command10,
+                                 false,
+                                 2,
+                                 "378",
+                                 nullptr,
+                                 {"--xswc", "{file}", "--port=378"}},
+                      ButtonCase{"Send ROM real-time",
+                                 &Form1::Command10,
+                                 true,
+                                 -1,
+                                 "378",
+                                 nullptr,
+                                 {"--xswc2", "{file}", "--port=378"}},
+                      ButtonCase{"Send SRAM",
+                                 &Form1::Command12,
+                                 true,
+                                 2,
+                                 "278",
+                                 nullptr,
+                                 {"--xswcs", "{file}", "--port=278"}},
+                      ButtonCase{"SRAM to cartridge",
+                                 &Form1::Command14,
+                                 false,
+                                 9,
+                                 "3BC",
+                                 nullptr,
+                                 {"--xswcc", "{file}", "--port=3BC"}},
+                      ButtonCase{"Put RTS Data",
+                                 &Form1::Command17,
+                                 false,
+                                 2,
+                                 "378",
+                                 nullptr,
+                                 {"--xswcr", "{file}", "--port=378"}},
+                      ButtonCase{"Receive ROM Super FX",
+                                 &Form1::Command11,
+                                 true,
+                                 2,
+                                 "378",
+                                 "NEW.SWC",
+                                 {"--xswc", "NEW.SWC", "--port=378", "--xswc-io=0x004"}},
+                      ButtonCase{"Receive ROM no mode",
+                                 &Form1::Command11,
+                                 false,
+                                 -1,
+                                 "378",
+                                 "NEW.SWC",
+                                 {"--xswc", "NEW.SWC", "--port=378"}},
+                      ButtonCase{"Receive SRAM",
+                                 &Form1::Command13,
+                                 false,
+                                 2,
+                                 "278",
+                                 "NEW.SRM",
+                                 {"--xswcs", "NEW.SRM", "--port=278"}},
+                      ButtonCase{"SRAM from cartridge",
+                                 &Form1::Command15,
+                                 false,
+                                 9,
+                                 "378",
+                                 "CART.SRM",
+                                 {"--xswcc", "CART.SRM", "--port=378", "--xswc-io=0x044"}},
+                      ButtonCase{"Get RTS Data",
+                                 &Form1::Command16,
+                                 false,
+                                 2,
+                                 "3BC",
+                                 "NEW.RTS",
+                                 {"--xswcr", "NEW.RTS", "--port=3BC"}}));
+
+TEST_F(TransferTest, PromptsNameTheirExampleFile) {
+    for (QPushButton* button :
+         {form->Command11, form->Command13, form->Command15, form->Command16}) {
+        prompter.type(QString());
+        button->click();
+    }
+    const QString text = QStringLiteral("Please enter destination directory and filename (eg. "
+                                        "C:\\YourDir\\%1). This file must NOT exist!");
+    EXPECT_EQ(prompter.texts(), QStringList({text.arg(u"ROMDUMP.SWC"), text.arg(u"SRAMDUMP.SRM"),
+                                             text.arg(u"CARTSRAM.SRM"), text.arg(u"RTSDATA.RTS")}));
+    EXPECT_TRUE(invocations().isEmpty()) << "Cancel must run nothing";
+    EXPECT_EQ(cwd(), QDir(data).canonicalPath());
+}
+
+struct OverwriteCase {
+    const char* caption;
+    Prompter::Answer answer;
+    bool toolFails;
+    int runs;
+    const char* contentAfter;
+};
+
+void PrintTo(const OverwriteCase& c, std::ostream* os) {
+    *os << c.caption;
+}
+
+class OverwriteTest : public TransferTest, public ::testing::WithParamInterface<OverwriteCase> {};
+
+TEST_P(OverwriteTest, TheOldFileIsReplacedOnlyByWhatTheToolReceived) {
+    const OverwriteCase& c = GetParam();
+    writeFile(QStringLiteral("prog/OLD.SRM"), QByteArrayLiteral("old save"));
+    if (c.toolFails)
+        qputenv("STANDIN_RECEIVE_FAILS", "1");
+    prompter.type(QStringLiteral("OLD.SRM"));
+    prompter.answer(c.answer);
+
+    form->Command13->click();
+
+    ASSERT_EQ(prompter.shown().size(), 2);
+    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("File exists. Overwrite?"));
+    EXPECT_EQ(prompter.shown()[1].buttons, Prompter::Buttons::YesNo);
+    ASSERT_EQ(invocations().size(), c.runs);
+    if (c.runs)
+        EXPECT_EQ(invocations()[0].did, u"receive") << "the tool must never send the old file";
+    else
+        EXPECT_EQ(cwd(), QDir(data).canonicalPath()) << "No leaves the working folder";
+    EXPECT_EQ(readFile(QStringLiteral("prog/OLD.SRM")), QByteArray(c.contentAfter));
+    EXPECT_EQ(QDir(programFolder).entryList(QDir::Files),
+              QStringList({QStringLiteral("OLD.SRM"), QStringLiteral("ucon64")}))
+        << "no backup may be left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, OverwriteTest,
+    ::testing::Values(OverwriteCase{"No", Prompter::Answer::No, false, 0, "old save"},
+                      OverwriteCase{"Yes", Prompter::Answer::Yes, false, 1, "copier data"},
+                      OverwriteCase{"Yes, nothing received", Prompter::Answer::Yes, true, 1,
+                                    "old save"}));
+
+TEST_F(TransferTest, RelativeAnswersAreTestedWhereTheToolRuns) {
+    writeFile(QStringLiteral("d/HERE.SRM"), QByteArrayLiteral("user file"));
+    prompter.type(QStringLiteral("HERE.SRM"));
+    form->Command13->click();
+
+    EXPECT_EQ(prompter.shown().size(), 1) << "nothing exists at HERE.SRM in the program folder";
+    EXPECT_EQ(readFile(QStringLiteral("d/HERE.SRM")), QByteArrayLiteral("user file"));
+    EXPECT_EQ(readFile(QStringLiteral("prog/HERE.SRM")), QByteArrayLiteral("copier data"));
+}
+
+TEST_F(TransferTest, BlanksAndTheFloppyDrive) {
+    writeFile(QStringLiteral("c/roms/my roms/My Game.swc"));
+    form->Dir1->setPath(path(QStringLiteral("c/roms/my roms")));
+    form->File1->setListIndex(0);
+    form->Command10->click();
+    prompter.type(path(QStringLiteral("d/New Save.srm")));
+    form->Command13->click();
+    prompter.type(QStringLiteral("A:\\CART.SRM"));
+    form->Command15->click();
+
+    const QList<Invocation> runs = invocations();
+    ASSERT_EQ(runs.size(), 3);
+    EXPECT_EQ(runs[0].argv[1], QDir::cleanPath(path(QStringLiteral("c/roms/my roms/My Game.swc"))));
+    EXPECT_EQ(runs[1].argv[1], path(QStringLiteral("d/New Save.srm")));
+    EXPECT_EQ(runs[2].argv[1], floppy + QStringLiteral("/CART.SRM"));
+    EXPECT_EQ(readFile(QStringLiteral("floppy/CART.SRM")), QByteArrayLiteral("copier data"));
+}
+
+} // namespace
+} // namespace kestrix::test
