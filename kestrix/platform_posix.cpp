@@ -97,6 +97,8 @@ QString HostPath(const QString& path, const QString& floppyRoot) {
     // The drive's own separator: "A:\" and "A:\\" both name the root.
     while (rest.startsWith(u'\\') || rest.startsWith(u'/'))
         rest.remove(0, 1);
+    // Typed as a drive path, so its inner backslashes separate folders too.
+    rest.replace(u'\\', u'/');
     return rest.isEmpty() ? floppyRoot : floppyRoot + u'/' + rest;
 }
 

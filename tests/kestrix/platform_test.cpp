@@ -17,6 +17,7 @@ TEST(HostPathTest, ALeadingADriveMeansTheFloppyFolder) {
                  {"A:\\test.t", "/media/floppy0/test.t"},
                  {"A:\\\\GAME.1", "/media/floppy0/GAME.1"},
                  {"a:\\GAME.1", "/media/floppy0/GAME.1"},
+                 {"A:\\DUMPS\\CART.SRM", "/media/floppy0/DUMPS/CART.SRM"},
                  {"/home/u/A:\\x", "/home/u/A:\\x"},
                  {"B:\\x", "B:\\x"}};
     for (const auto& c : cases)
