@@ -22,13 +22,12 @@ QString ToolOption(Transfer kind, bool realTimeSave) {
     return QStringLiteral("--xswcr");
 }
 
-// A dangling link counts too: renaming onto it would replace it.
+} // namespace
+
 bool Occupied(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
-
-} // namespace
 
 QString IOModeOption(int index) {
     static const char* const modes[] = {"001", "002", "004", "008", "010",

@@ -35,6 +35,10 @@ struct MovedAside {
     QString backup;
 };
 
+// Something is at path: a file, a folder, or a link, dangling ones too (renaming onto it would
+// replace it).
+bool Occupied(const QString& path);
+
 // Renames path to a free name beside it; nothing, with *error set, when that fails.
 std::optional<MovedAside> MoveAside(const QString& path, QString* error);
 

@@ -372,7 +372,7 @@ void Form1::receive(Transfer kind) {
         return;
     }
     std::optional<MovedAside> aside;
-    if (target.exists() || target.isSymLink()) {
+    if (Occupied(target.filePath())) {
         if (prompter_.message(QStringLiteral("File exists. Overwrite?"), {},
                               Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
             return;
