@@ -99,6 +99,10 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
     connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    // A typed text chooses no entry; picking one again after typing must count as well.
+    connect(Combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
+    connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
+    connect(Combo1->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo1_Change);
     connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
     connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
     connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
@@ -317,6 +321,14 @@ void Form1::runLocal(LocalOp op) {
     RunAndWait(LocalCommandLine(op, Dir1->path(), File1->fileName()));
 }
 
+void Form1::Combo1_Click(int index) {
+    ioModeIndex_ = index;
+}
+
+void Form1::Combo1_Change() {
+    ioModeIndex_ = -1;
+}
+
 void Form1::Command10_Click() {
     send(Transfer::Rom);
 }
@@ -384,7 +396,7 @@ void Form1::receive(Transfer kind) {
         }
     }
     QDir::setCurrent(platform_.programFolder);
-    RunAndWait(ReceiveCommandLine(kind, destination, Text1->text(), Combo1->currentIndex()));
+    RunAndWait(ReceiveCommandLine(kind, destination, Text1->text(), ioModeIndex_));
     if (aside) {
         if (const QString problem = PutBack(*aside); !problem.isEmpty())
             prompter_.message(problem);

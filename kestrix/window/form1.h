@@ -95,6 +95,8 @@ private:
     void Command5_Click();
     void Command7_Click();
     void Command9_Click();
+    void Combo1_Click(int index);
+    void Combo1_Change();
     void Command10_Click();
     void Command11_Click();
     void Command12_Click();
@@ -119,6 +121,7 @@ private:
     double titleLeft_ = 120;
     QString shownDrive_;                 // the drive the lists show, to go back to
     QHash<QString, QString> lastFolder_; // per drive, the folder last open on it
+    int ioModeIndex_ = -1;               // Combo1's chosen entry; -1 once the user types
 };
 
 } // namespace kestrix

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 namespace kestrix::test {
 namespace {
@@ -225,6 +226,21 @@ INSTANTIATE_TEST_SUITE_P(
                       OverwriteCase{"Yes", Prompter::Answer::Yes, false, 1, "copier data"},
                       OverwriteCase{"Yes, nothing received", Prompter::Answer::Yes, true, 1,
                                     "old save"}));
+
+TEST_F(TransferTest, TypingIntoTheModeBoxChoosesNoEntry) {
+    form->Combo1->setCurrentIndex(2);
+    QTest::keyClicks(form->Combo1->lineEdit(), QStringLiteral("x"));
+    prompter.type(QStringLiteral("NEW.SWC"));
+    form->Command11->click();
+    form->Combo1->activated(2);
+    prompter.type(QStringLiteral("NEXT.SWC"));
+    form->Command11->click();
+
+    ASSERT_EQ(invocations().size(), 2);
+    EXPECT_EQ(invocations()[0].argv.size(), 3) << "no I/O mode after typing";
+    EXPECT_EQ(invocations()[1].argv.value(3), QStringLiteral("--xswc-io=0x004"))
+        << "picking the shown entry again chooses it";
+}
 
 TEST_F(TransferTest, RelativeAnswersAreTestedWhereTheToolRuns) {
     writeFile(QStringLiteral("d/HERE.SRM"), QByteArrayLiteral("user file"));
