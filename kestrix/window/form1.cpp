@@ -361,7 +361,14 @@ void Form1::Command17_Click() {
     send(Transfer::Rts);
 }
 
+// The tool would receive into a path with no file, the opposite of what was asked.
 void Form1::send(Transfer kind) {
+    if (File1->fileName().isEmpty() || !QFileInfo(SelectedPath()).isFile()) {
+        prompter_.message(CannotReadMessage(
+            SelectedPath(), File1->fileName().isEmpty() ? QStringLiteral("no file is selected")
+                                                        : QStringLiteral("the file is gone")));
+        return;
+    }
     RunAndWait(
         SendCommandLine(kind, Check1->isChecked(), Dir1->path(), File1->fileName(), Text1->text()));
 }

@@ -227,6 +227,22 @@ INSTANTIATE_TEST_SUITE_P(
                       OverwriteCase{"Yes, nothing received", Prompter::Answer::Yes, true, 1,
                                     "old save"}));
 
+TEST_F(TransferTest, ASendWithoutItsFileRunsNothing) {
+    QFile::remove(path(QStringLiteral("c/roms/GAME.SWC")));
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command14->click();
+    form->File1->setListIndex(-1);
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command10->click();
+
+    EXPECT_TRUE(invocations().isEmpty()) << "the tool would receive into the missing file";
+    EXPECT_EQ(prompter.texts(),
+              QStringList({QStringLiteral("Cannot read \"%1/GAME.SWC\" (the file is gone).")
+                               .arg(QDir::cleanPath(work)),
+                           QStringLiteral("Cannot read \"%1/\" (no file is selected).")
+                               .arg(QDir::cleanPath(work))}));
+}
+
 TEST_F(TransferTest, TypingIntoTheModeBoxChoosesNoEntry) {
     form->Combo1->setCurrentIndex(2);
     QTest::keyClicks(form->Combo1->lineEdit(), QStringLiteral("x"));
