@@ -3,6 +3,9 @@
 
 namespace kestrix {
 
+namespace {
+
+// The tool name and its option, ending in one blank.
 QString ToolText(LocalOp op) {
     switch (op) {
     case LocalOp::SlowRom:
@@ -16,6 +19,8 @@ QString ToolText(LocalOp op) {
     }
     return QStringLiteral("ucon64 -swc ");
 }
+
+} // namespace
 
 bool SwitchesToProgramFolder(LocalOp op) {
     return op != LocalOp::Convert;

@@ -10,9 +10,6 @@ namespace kestrix {
 // The four tool runs of the "Local Operations" frame.
 enum class LocalOp { SlowRom, Checksum, PalNtsc, Convert };
 
-// The first piece of the op's command line, the tool name and its option, ending in one blank.
-QString ToolText(LocalOp op);
-
 // Only the three fixes move to the program folder first; the conversion leaves it alone.
 bool SwitchesToProgramFolder(LocalOp op);
 

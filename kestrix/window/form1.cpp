@@ -298,13 +298,11 @@ void Form1::Command5_Click() {
 }
 
 void Form1::Command7_Click() {
-    const QString path = SelectedPath();
-    const std::optional<QByteArray> bytes =
-        File1->fileName().isEmpty() ? std::nullopt : slot1_.ReadStart(path, HeaderBytes);
+    if (!fileSelected())
+        return;
+    const std::optional<QByteArray> bytes = slot1_.ReadStart(SelectedPath(), HeaderBytes);
     if (!bytes) {
-        const QString reason =
-            File1->fileName().isEmpty() ? QStringLiteral("no file is selected") : slot1_.error();
-        prompter_.message(CannotReadMessage(path, reason));
+        prompter_.message(CannotReadMessage(SelectedPath(), slot1_.error()));
         return;
     }
     if (CarriesHeaderId(*bytes)) {
@@ -363,10 +361,10 @@ void Form1::Command17_Click() {
 
 // The tool would receive into a path with no file, the opposite of what was asked.
 void Form1::send(Transfer kind) {
-    if (File1->fileName().isEmpty() || !QFileInfo(SelectedPath()).isFile()) {
-        prompter_.message(CannotReadMessage(
-            SelectedPath(), File1->fileName().isEmpty() ? QStringLiteral("no file is selected")
-                                                        : QStringLiteral("the file is gone")));
+    if (!fileSelected())
+        return;
+    if (!QFileInfo(SelectedPath()).isFile()) {
+        prompter_.message(CannotReadMessage(SelectedPath(), QStringLiteral("the file is gone")));
         return;
     }
     RunAndWait(
@@ -408,6 +406,13 @@ void Form1::receive(Transfer kind) {
         if (const QString problem = PutBack(*aside); !problem.isEmpty())
             prompter_.message(problem);
     }
+}
+
+bool Form1::fileSelected() {
+    if (!File1->fileName().isEmpty())
+        return true;
+    prompter_.message(CannotReadMessage(SelectedPath(), QStringLiteral("no file is selected")));
+    return false;
 }
 
 QString Form1::SelectedPath() const {

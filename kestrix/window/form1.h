@@ -108,6 +108,8 @@ private:
     void send(Transfer kind);
     void receive(Transfer kind);
     void runLocal(LocalOp op);
+    // False, after telling the user, when File1 has no file selected.
+    bool fileSelected();
 
     void layOutBrowser();
     void layOutLocalOperations();
