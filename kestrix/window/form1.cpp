@@ -94,6 +94,8 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     connect(Drive1, &DriveListBox::changed, this, &Form1::Drive1_Change);
     connect(Dir1, &DirListBox::changed, this, &Form1::Dir1_Change);
     connect(File1, &FileListBox::fileClicked, this, &Form1::File1_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);

@@ -90,6 +90,8 @@ private:
     void Drive1_Change();
     void Dir1_Change();
     void File1_Click();
+    void Command1_Click();
+    void Command2_Click();
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();
@@ -108,6 +110,16 @@ private:
     void send(Transfer kind);
     void receive(Transfer kind);
     void runLocal(LocalOp op);
+    // The floppy write probe; false when the user gives up.
+    bool CheckDisk();
+    // One part per disk, a prompt before each; false when the user stopped.
+    bool copyToDisks(const QStringList& parts, const QString& destination);
+    // Copies the set's parts from the disks into the program folder, appending each copy to
+    // gathered; false when the user stopped.
+    bool gatherParts(const QString& firstPart, QStringList& gathered);
+    // Copies the tool's joined file to the output and deletes it; false, after telling the user,
+    // when that could not be done.
+    bool deliverJoined(const QString& tmpPath, const QString& output);
     // False, after telling the user, when File1 has no file selected.
     bool fileSelected();
 

@@ -135,6 +135,80 @@ void transfer(const Options& options) {
         std::ofstream(file, std::ios::binary) << "copier data";
 }
 
+constexpr std::size_t HeaderSize = 512;
+constexpr std::size_t UnitBytes = 8192; // the header counts the size in 8 KiB units
+constexpr std::size_t MbitBytes = 131072;
+
+void setHeader(std::string& header, std::size_t bodyBytes, bool morePartsFollow) {
+    const std::size_t units = bodyBytes / UnitBytes;
+    header[0] = static_cast<char>(units & 0xff);
+    header[1] = static_cast<char>((units >> 8) & 0xff);
+    header[2] = static_cast<char>(morePartsFollow ? header[2] | 0x40 : header[2] & ~0x40);
+}
+
+// Parts of whole Mbit (at least 4, at most 9 parts), each with the header carrying its own size
+// and bit 6 set on all but the last. Images without a copier header are left alone here (the
+// real tool writes another copier's parts for them, which no test needs).
+void split(const Options& options) {
+    std::string bytes;
+    if (options.files.empty() || !readFile(options.files.front(), bytes))
+        return;
+    const long mbit = std::atol(options.values.at("ssize").c_str());
+    if (mbit < 4) {
+        std::cerr << "ERROR: a part must be at least 4 Mbit\n";
+        return;
+    }
+    if (bytes.size() % 1024 != HeaderSize) {
+        std::cerr << "ERROR: no copier header\n";
+        return;
+    }
+    const std::string header = bytes.substr(0, HeaderSize);
+    const std::string body = bytes.substr(HeaderSize);
+    const std::size_t partBytes = static_cast<std::size_t>(mbit) * MbitBytes;
+    if (body.size() <= partBytes) {
+        std::cout << "NOTE: ROM size is smaller than or equal to part size, will not be split\n";
+        return;
+    }
+    const std::size_t parts = (body.size() + partBytes - 1) / partBytes;
+    if (parts > 9) {
+        std::cerr << "ERROR: more than 9 parts\n";
+        return;
+    }
+    const fs::path source = options.files.front();
+    for (std::size_t i = 0; i < parts; ++i) {
+        const std::string piece = body.substr(i * partBytes, partBytes);
+        std::string partHeader = header;
+        setHeader(partHeader, piece.size(), i + 1 < parts);
+        writeOutput(outputFolder(options) /
+                        withSuffix(source.filename(), "." + std::to_string(i + 1)),
+                    partHeader + piece);
+    }
+}
+
+// From the named part on, the parts with the suffix counted up until one is missing; the first
+// header with the whole size and bit 6 cleared.
+void join(const Options& options) {
+    std::string first;
+    if (options.files.empty() || !readFile(options.files.front(), first))
+        return;
+    if (first.size() < HeaderSize) {
+        std::cerr << "ERROR: not a split part\n";
+        return;
+    }
+    const fs::path named = options.files.front();
+    std::string header = first.substr(0, HeaderSize);
+    std::string body = first.substr(HeaderSize);
+    long number = std::atol(named.extension().string().c_str() + 1);
+    std::error_code ec;
+    for (fs::path next; fs::exists(next = withSuffix(named, "." + std::to_string(++number)), ec);) {
+        std::string part;
+        if (readFile(next, part) && part.size() >= HeaderSize)
+            body += part.substr(HeaderSize);
+    }
+    setHeader(header, body.size(), false);
+    writeOutput(outputFolder(options) / withSuffix(named.filename(), ".tmp"), header + body);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -165,6 +239,10 @@ int main(int argc, char** argv) {
         fix(options);
     else if (options.values.count("swc"))
         convert(options);
+    else if (options.values.count("s") && options.values.count("ssize"))
+        split(options);
+    else if (options.values.count("j"))
+        join(options);
     else
         for (const char* option : {"xswc", "xswc2", "xswcs", "xswcc", "xswcr"})
             if (options.values.count(option)) {

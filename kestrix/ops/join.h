@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "tool/cmdline.h"
+
+#include <QString>
+
+namespace kestrix {
+
+// A set's first part: the name ends in exactly ".1".
+bool IsFirstPart(const QString& name);
+
+// The first part's name without ".1".
+QString PartBase(const QString& firstPart);
+
+// base + "." + number, the number in plain decimal.
+QString PartName(const QString& base, int number);
+
+// "ucon64 -j --snes " and the quoted path of the first part.
+QString JoinToolLine(const QString& folder, const QString& name, QChar separator = hostSeparator());
+
+// A name the join writes or deletes in the program folder: base.tmp, and when gathering from
+// disks base.N for every part number N.
+bool IsJoinWorkName(const QString& name, const QString& base, bool gathering);
+
+// The first entry of the program folder that bears such a name: a file of the user's that the
+// join would overwrite or delete. Empty when there is none.
+QString TakenWorkName(const QString& programFolder, const QString& base, bool gathering);
+
+QString NotFirstPartMessage();
+QString WorkNameTakenMessage(const QString& path);
+QString OutputIsWorkFileMessage(const QString& path);
+QString PartMissingMessage(const QString& part);
+QString NoJoinedFileMessage(const QString& tmpName);
+QString OutputCopyFailedMessage(const QString& output, const QString& reason,
+                                const QString& keptTmp);
+QString NotRemovedMessage(const QStringList& paths);
+
+} // namespace kestrix

@@ -1,0 +1,273 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// "Join": first parts, sets joined in place or gathered from disks, and the round trip.
+#include "ops/join.h"
+
+#include "support/disk_box.h"
+#include "support/fixture.h"
+#include "window/lists.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace kestrix::test {
+namespace {
+
+TEST(JoinRulesTest, FirstPartsAndTheirBase) {
+    const std::vector<std::pair<const char*, const char*>> names{
+        {"GAME.1", "GAME"},      {"A.B.1", "A.B"}, {"GAME.11", nullptr},
+        {"GAME.1.BAK", nullptr}, {"1", nullptr},   {"", nullptr}};
+    for (const auto& [name, base] : names) {
+        EXPECT_EQ(IsFirstPart(QString::fromUtf8(name)), base != nullptr) << name;
+        if (base) {
+            EXPECT_EQ(PartBase(QString::fromUtf8(name)), QString::fromUtf8(base));
+        }
+    }
+    EXPECT_EQ(PartName(QStringLiteral("A.B"), 10), QStringLiteral("A.B.10"));
+
+    const QString base = QStringLiteral("GAME");
+    EXPECT_TRUE(IsJoinWorkName(QStringLiteral("GAME.tmp"), base, false));
+    EXPECT_FALSE(IsJoinWorkName(QStringLiteral("GAME.2"), base, false));
+    EXPECT_TRUE(IsJoinWorkName(QStringLiteral("GAME.12"), base, true));
+    for (const char* other : {"GAME.02", "GAME.", "GAME.1a", "GAME.SWC", "GAMES.1"})
+        EXPECT_FALSE(IsJoinWorkName(QString::fromUtf8(other), base, true)) << other;
+}
+
+TEST(JoinRulesTest, CommandLinesWithTheWindowsSeparator) {
+    EXPECT_EQ(JoinToolLine(QStringLiteral("C:\\"), QStringLiteral("GAME.1"), u'\\'),
+              QStringLiteral("ucon64 -j --snes \"C:\\\\GAME.1\""));
+    EXPECT_EQ(JoinToolLine(QStringLiteral("C:\\KESTRIX"), QStringLiteral("GAME.1"), u'\\'),
+              QStringLiteral("ucon64 -j --snes \"C:\\KESTRIX\\GAME.1\""));
+}
+
+const QString NextDisk = QStringLiteral(
+    "Please insert next diskette and click OK. If there are no more disks, click cancel.");
+
+class JoinTest : public KestrixTest {
+protected:
+    void SetUp() override {
+        KestrixTest::SetUp();
+        disks = std::make_unique<DiskBox>(floppy, path(QStringLiteral("box")));
+        form = makeForm();
+    }
+    // Browses drive a: with disk 1 in it and selects the first part there.
+    void selectOnFloppy(const QString& name) {
+        disks->insert(1);
+        form->Drive1->setCurrentIndex(0);
+        ASSERT_EQ(form->Drive1->drive(), floppyDrive());
+        selectInList(name);
+    }
+    void selectInList(const QString& name) {
+        form->File1->refresh(); // files written since the list was read
+        form->File1->setListIndex(static_cast<int>(form->File1->fileNames().indexOf(name)));
+        ASSERT_EQ(form->File1->fileName(), name);
+    }
+    void putOnDisk(int disk, const QString& name, const QByteArray& bytes) {
+        QDir().mkpath(disks->diskFolder(disk));
+        QFile file(disks->diskFolder(disk) + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QStringList programFiles() const { return QDir(programFolder).entryList(QDir::Files); }
+    QString output() const { return path(QStringLiteral("d/JOINED.SWC")); }
+
+    std::unique_ptr<DiskBox> disks;
+    std::unique_ptr<Form1> form;
+};
+
+class RoundTripTest : public JoinTest, public ::testing::WithParamInterface<int> {};
+
+// Split onto disks, one 4 Mbit part each, and joined back from them: byte for byte the image.
+TEST_P(RoundTripTest, SplitOntoDisksAndJoinedBackIsTheOriginal) {
+    const int parts = GetParam();
+    const QByteArray image = RomImage((4 * (parts - 1) + 2) * Mbit);
+    writeFile(QStringLiteral("c/roms/GAME.SWC"), image);
+    form = makeForm();
+    selectInList(QStringLiteral("GAME.SWC"));
+    prompter.type(QStringLiteral("A:\\"));
+    prompter.type(QStringLiteral("4"));
+    for (int disk = 1; disk <= parts; ++disk)
+        prompter.answer(Prompter::Answer::Ok, [this, disk] { disks->insert(disk); });
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command1->click();
+    disks->eject();
+    for (int disk = 1; disk <= parts; ++disk)
+        ASSERT_EQ(disks->files(disk), QStringList(QStringLiteral("GAME.%1").arg(disk)));
+    EXPECT_TRUE(QDir(staging).isEmpty());
+
+    selectOnFloppy(QStringLiteral("GAME.1"));
+    prompter.type(output());
+    for (int disk = 2; disk <= parts; ++disk)
+        prompter.answer(Prompter::Answer::Ok, [this, disk] { disks->insert(disk); });
+    prompter.answer(Prompter::Answer::Cancel);
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command2->click();
+
+    EXPECT_EQ(prompter.texts().last(), QStringLiteral("Done!"));
+    EXPECT_EQ(prompter.texts().count(NextDisk), parts);
+    ASSERT_EQ(invocations().size(), 2);
+    EXPECT_EQ(invocations()[1].argv, QStringList({QStringLiteral("-j"), QStringLiteral("--snes"),
+                                                  programFolder + QStringLiteral("/GAME.1")}));
+    EXPECT_TRUE(readFile(QStringLiteral("d/JOINED.SWC")) == image) << "the joined image differs";
+    EXPECT_EQ(programFiles(), QStringList(QStringLiteral("ucon64")))
+        << "gathered parts and the joined .tmp must be gone";
+}
+
+INSTANTIATE_TEST_SUITE_P(Parts, RoundTripTest, ::testing::Values(2, 4, 9));
+
+TEST_F(JoinTest, OneDiskSetJoinsTheFirstPartAlone) {
+    const QByteArray part = RomImage(Mbit);
+    putOnDisk(1, QStringLiteral("GAME.1"), part);
+    selectOnFloppy(QStringLiteral("GAME.1"));
+    prompter.type(output());
+    prompter.answer(Prompter::Answer::Cancel);
+    prompter.answer(Prompter::Answer::Ok);
+
+    form->Command2->click();
+
+    EXPECT_EQ(prompter.texts().last(), QStringLiteral("Done!"));
+    EXPECT_TRUE(readFile(QStringLiteral("d/JOINED.SWC")) == part);
+    EXPECT_EQ(programFiles(), QStringList(QStringLiteral("ucon64")));
+}
+
+// Retry after the wrong disk; Cancel on a later missing part stops with nothing joined.
+TEST_F(JoinTest, MissingPartOffersRetryAndCancelRemovesTheCopies) {
+    for (int disk = 1; disk <= 3; ++disk)
+        putOnDisk(disk, QStringLiteral("GAME.%1").arg(disk), RomImage(Mbit));
+    selectOnFloppy(QStringLiteral("GAME.1"));
+    prompter.type(output());
+    prompter.answer(Prompter::Answer::Ok, [this] { disks->insert(3); });
+    prompter.answer(Prompter::Answer::Retry, [this] { disks->insert(2); });
+    prompter.answer(Prompter::Answer::Ok, [this] { disks->insert(9); });
+    prompter.answer(Prompter::Answer::Cancel);
+
+    form->Command2->click();
+
+    const QStringList texts = prompter.texts();
+    ASSERT_EQ(texts.size(), 5);
+    EXPECT_EQ(texts[2], PartMissingMessage(QStringLiteral("GAME.2")));
+    EXPECT_EQ(prompter.shown()[2].buttons, Prompter::Buttons::RetryCancel);
+    EXPECT_EQ(texts[4], PartMissingMessage(QStringLiteral("GAME.3")));
+    EXPECT_TRUE(invocations().isEmpty());
+    EXPECT_EQ(programFiles(), QStringList(QStringLiteral("ucon64")));
+    EXPECT_FALSE(QFileInfo::exists(output()));
+}
+
+struct InPlaceCase {
+    const char* name;
+    const char* folder; // browsed while the drive list shows "/"
+};
+
+class JoinInPlaceTest : public JoinTest, public ::testing::WithParamInterface<InPlaceCase> {};
+
+// No disk prompts: the tool joins the parts where they lie, which stay untouched.
+TEST_P(JoinInPlaceTest, JoinsWhereThePartsLie) {
+    const InPlaceCase& c = GetParam();
+    const QString folder = path(QString::fromUtf8(c.folder));
+    const QString base = PartBase(QString::fromUtf8(c.name));
+    const QByteArray image = RomImage(6 * Mbit);
+    QByteArray first = image.left(512 + 4 * Mbit);
+    first[2] = static_cast<char>(first[2] | 0x40);
+    first[0] = static_cast<char>(4 * Mbit / 8192);
+    writeFile(QString::fromUtf8(c.folder) + u'/' + base + QStringLiteral(".1"), first);
+    writeFile(QString::fromUtf8(c.folder) + u'/' + base + QStringLiteral(".2"),
+              image.left(512) + image.mid(512 + 4 * Mbit));
+    form->Dir1->setPath(folder);
+    ASSERT_EQ(form->Drive1->drive(), QStringLiteral("/"));
+    selectInList(QString::fromUtf8(c.name));
+    prompter.type(output());
+    prompter.answer(Prompter::Answer::Ok);
+
+    form->Command2->click();
+
+    EXPECT_EQ(prompter.texts().last(), QStringLiteral("Done!"));
+    ASSERT_EQ(invocations().size(), 1);
+    EXPECT_EQ(invocations()[0].argv.last(), folder + u'/' + QString::fromUtf8(c.name));
+    EXPECT_TRUE(readFile(QStringLiteral("d/JOINED.SWC")) == image);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 2) << "the parts stay as they are";
+    EXPECT_EQ(programFiles(), QStringList(QStringLiteral("ucon64")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, JoinInPlaceTest,
+                         ::testing::Values(InPlaceCase{"A.B.1", "c/roms"},
+                                           InPlaceCase{"GAME.1", "floppy"}));
+
+struct RefusalCase {
+    const char* label;
+    const char* selected;
+    const char* answer;      // nullptr: the output prompt must not show
+    const char* programFile; // a file of the user's in the program folder
+    const char* message;     // {path} stands for the program folder
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class JoinRefusalTest : public JoinTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+// Each case stops before anything is gathered or run, and leaves every file as it was.
+TEST_P(JoinRefusalTest, StopsBeforeAnythingIsTouched) {
+    const RefusalCase& c = GetParam();
+    putOnDisk(1, QString::fromUtf8(c.selected), RomImage(Mbit));
+    if (c.programFile)
+        writeFile(QStringLiteral("prog/") + QString::fromUtf8(c.programFile), "mine");
+    selectOnFloppy(QString::fromUtf8(c.selected));
+    if (c.answer)
+        prompter.type(QString::fromUtf8(c.answer));
+    if (*c.message)
+        prompter.answer(Prompter::Answer::Ok);
+
+    form->Command2->click();
+
+    QString message = QString::fromUtf8(c.message);
+    message.replace(QStringLiteral("{path}"), programFolder);
+    if (!message.isEmpty()) {
+        EXPECT_EQ(prompter.texts().last(), message);
+    }
+    EXPECT_TRUE(invocations().isEmpty());
+    EXPECT_EQ(programFiles().size(), c.programFile ? 2 : 1) << "nothing may be gathered";
+    if (c.programFile) {
+        EXPECT_EQ(readFile(QStringLiteral("prog/") + QString::fromUtf8(c.programFile)), "mine");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JoinRefusalTest,
+    ::testing::Values(
+        RefusalCase{"not a first part", "GAME.1.BAK", nullptr, nullptr,
+                    "It seems that either the selected file is not a properly split file or you "
+                    "didn't select a '.1' file."},
+        RefusalCase{"output cancelled", "GAME.1", "", nullptr, ""},
+        RefusalCase{"a user's part in the program folder", "GAME.1", "OUT.SWC", "GAME.2",
+                    "\"{path}/GAME.2\" is in the way: joining works with a file of that name in "
+                    "the program folder. Move it elsewhere and try again."},
+        RefusalCase{"output is the joined file", "GAME.1", "GAME.tmp", nullptr,
+                    "\"{path}/GAME.tmp\" is a working file of the join and is deleted "
+                    "afterwards. Choose another output path."}));
+
+TEST_F(JoinTest, NoJoinedFileOrAFailedCopyIsNotDone) {
+    writeFile(QStringLiteral("c/roms/BAD.1"), "no header");
+    writeFile(QStringLiteral("c/roms/GAME.1"), RomImage(Mbit));
+    form->Dir1->setPath(work);
+    selectInList(QStringLiteral("BAD.1"));
+    prompter.type(output());
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command2->click();
+    selectInList(QStringLiteral("GAME.1"));
+    prompter.type(path(QStringLiteral("d/missing/OUT.SWC")));
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command2->click();
+
+    const QStringList texts = prompter.texts();
+    ASSERT_EQ(texts.size(), 4);
+    EXPECT_EQ(texts[1], NoJoinedFileMessage(QStringLiteral("BAD.tmp")));
+    const QString kept = programFolder + QStringLiteral("/GAME.tmp");
+    EXPECT_TRUE(texts[3].startsWith(QStringLiteral("Could not copy the joined file to \"") +
+                                    path(QStringLiteral("d/missing/OUT.SWC"))));
+    EXPECT_TRUE(
+        texts[3].endsWith(QStringLiteral("It was kept as \"") + kept + QStringLiteral("\".")));
+    EXPECT_TRUE(QFileInfo::exists(kept));
+}
+
+} // namespace
+} // namespace kestrix::test
