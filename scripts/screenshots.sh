@@ -23,22 +23,33 @@ for name in "Super Metroid.smc" "notes.txt"; do head -c 512 /dev/zero >"$demo/ro
 
 # The inner script: start a window manager and the program, wait for its window, grab it.
 cat >"$demo/shoot" <<'INNER'
-out=$1 title=$2; shift 2
+out=$1 title=$2 aboutOut=$3; shift 3
 openbox >/dev/null 2>&1 &
 "$@" >/dev/null 2>&1 &
 app=$!
-for _ in $(seq 50); do
-  id=$(xwininfo -root -tree | awk -v t="\"$title\"" 'index($0, t) {print $1; exit}')
-  [ -n "$id" ] && break
-  sleep 0.2
-done
-xdotool mousemove --window "$id" 260 30 sleep 0.5 click 1 sleep 0.5 click 1 # select the first image
+window() { # title: the id of the first window of that title, waited for
+  local id=
+  for _ in $(seq 50); do
+    id=$(xwininfo -root -tree | awk -v t="\"$1\"" 'index($0, t) {print $1; exit}')
+    [ -n "$id" ] && break
+    sleep 0.2
+  done
+  echo "$id"
+}
+id=$(window "$title")
+sleep 1 # let the window settle before clicking into it
+xdotool mousemove --window "$id" 260 30 sleep 0.5 click 1 sleep 0.5 click 1 # select an image
 sleep 1.5 # let the title swing a little
 import -frame -window "$id" "$out"
+xdotool mousemove --window "$id" 248 476 sleep 0.3 click 1 # "About"
+about=$(window "About Kestrix")
+sleep 0.3 # let the credit rise a little
+import -frame -window "$about" "$aboutOut"
 kill $app
 INNER
 
 cd "$demo/roms"
 KESTRIX_FLOPPY="$demo/floppy" xvfb-run -a -s "-screen 0 1024x768x24" \
-  bash "$demo/shoot" "$root_dir/docs/main-window.png" "Kestrix v1.2" "$build_dir/kestrix/kestrix"
-echo "Saved docs/main-window.png"
+  bash "$demo/shoot" "$root_dir/docs/main-window.png" "Kestrix v1.2" \
+  "$root_dir/docs/about-window.png" "$build_dir/kestrix/kestrix"
+echo "Saved docs/main-window.png and docs/about-window.png"

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/form1.h"
 
+#include "about/form2.h"
 #include "header/header.h"
 #include "ops/local.h"
 #include "tool/cmdline.h"
 #include "tool/runner.h"
 #include "transfer/lpt.h"
 #include "window/browse.h"
+#include "window/controls.h"
 #include "window/lists.h"
 #include "window/title.h"
 
@@ -14,7 +16,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -27,34 +28,10 @@ namespace kestrix {
 
 namespace {
 
-// Places a control by its design position in twips.
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                        TwipsToPixels(height));
-    return widget;
-}
-
 // A command button of the design's height (375 twips).
 QPushButton* button(QWidget* frame, const char* name, const char* caption, int left, int top,
                     int width) {
     return place(new QPushButton(QString::fromLatin1(caption), frame), name, left, top, width, 375);
-}
-
-// Without the "Terminal" raster font, a condensed sans serif of a few pixels per point keeps
-// the captions inside their buttons as the raster font did.
-QFont terminalFont(int points, bool bold) {
-    QFont font(QStringLiteral("Terminal"), points, bold ? QFont::Bold : QFont::Normal);
-    font.setStyleHint(QFont::TypeWriter);
-    if (QFontInfo(font).exactMatch())
-        return font;
-    QFont fallback(QStringLiteral("DejaVu Sans Condensed"));
-    fallback.setStyleHint(QFont::SansSerif);
-    fallback.setStretch(QFont::Condensed);
-    fallback.setBold(bold);
-    fallback.setPixelSize(points < 8 ? points + 1 : points + 2);
-    return fallback;
 }
 
 QIcon makeIcon() {
@@ -100,6 +77,7 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
     // A typed text chooses no entry; picking one again after typing must count as well.
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
@@ -165,8 +143,8 @@ void Form1::layOutLocalOperations() {
 void Form1::layOutLptOperations() {
     Frame3 = place(new QGroupBox(QStringLiteral("LPT Operations"), this), "Frame3", 120, 5640, 7215,
                    1215);
-    const QFont buttonFont = terminalFont(9, false);
-    const QFont smallFont = terminalFont(6, true);
+    const QFont buttonFont = TerminalFont(9, false);
+    const QFont smallFont = TerminalFont(6, true);
     Command10 = button(Frame3, "Command10", "Send ROM", 120, 240, 855);
     Check1 = place(new QCheckBox(QStringLiteral("Real-Time Save Mode"), Frame3), "Check1", 1000,
                    240, 1150, 375);
@@ -419,6 +397,24 @@ bool Form1::fileSelected() {
 
 QString Form1::SelectedPath() const {
     return JoinPath(Dir1->path(), File1->fileName());
+}
+
+Form1::~Form1() {
+    delete form2_.data();
+}
+
+Form2* Form1::AboutWindow() const {
+    return form2_;
+}
+
+// The About window gives the main window back when it closes.
+void Form1::Command8_Click() {
+    if (!form2_)
+        form2_ = new Form2(*this);
+    form2_->show();
+    form2_->raise();
+    form2_->activateWindow();
+    setEnabled(false);
 }
 
 void Form1::Command9_Click() {

@@ -8,6 +8,7 @@
 #include "window/prompter.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
@@ -21,6 +22,7 @@ class QTimer;
 namespace kestrix {
 
 class DirListBox;
+class Form2;
 class DriveListBox;
 class FileListBox;
 
@@ -29,6 +31,7 @@ class Form1 : public QWidget {
     Q_OBJECT
 public:
     Form1(const Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
+    ~Form1() override;
 
     // Runs a command line for the tool and waits for it, then re-reads both lists keeping the
     // folder and file selected. False (after telling the user) when the tool could not be
@@ -39,6 +42,8 @@ public:
     QString SelectedPath() const;
     // The binary file slot shared by the header panel and the conversion.
     FileSlot& Slot1() { return slot1_; }
+    // The About window while it is open.
+    Form2* AboutWindow() const;
 
     QGroupBox* Frame1;
     DirListBox* Dir1;
@@ -96,6 +101,7 @@ private:
     void Command4_Click();
     void Command5_Click();
     void Command7_Click();
+    void Command8_Click();
     void Command9_Click();
     void Combo1_Click(int index);
     void Combo1_Change();
@@ -132,6 +138,7 @@ private:
     Platform platform_;
     Prompter& prompter_;
     FileSlot slot1_;
+    QPointer<Form2> form2_; // a window of its own, so deleted by hand if still open at the end
     double titleLeft_ = 120;
     QString shownDrive_;                 // the drive the lists show, to go back to
     QHash<QString, QString> lastFolder_; // per drive, the folder last open on it

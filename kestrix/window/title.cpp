@@ -5,9 +5,13 @@
 
 namespace kestrix {
 
+QString PhaseText(double phase) {
+    return QString::number(phase, 'g', 15);
+}
+
 TitleState TitleStep(const TitleState& state) {
     TitleState next = state;
-    next.phase = QString::number(state.phase.toDouble() + 0.05, 'g', 15);
+    next.phase = PhaseText(state.phase.toDouble() + 0.05);
     if (next.phase.toDouble() > 6.283)
         next.phase = QStringLiteral("0");
     next.left += 75.0 * std::sin(next.phase.toDouble());
