@@ -3,11 +3,8 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
-#include <QTemporaryFile>
 #include <algorithm>
 
 namespace kestrix {
@@ -74,47 +71,6 @@ bool PartNumberLess(const QString& a, const QString& b) {
             return na < nb;
     }
     return a < b;
-}
-
-bool ProbeDisk(const QString& probePath) {
-    QFile probe(probePath);
-    if (probe.open(QIODevice::ReadWrite | QIODevice::NewOnly)) {
-        probe.close();
-        return probe.remove();
-    }
-    if (!QFileInfo::exists(probePath))
-        return false;
-    QTemporaryFile other(QFileInfo(probePath).path() + QStringLiteral("/test.XXXXXX"));
-    return other.open();
-}
-
-QString CopyReplacing(const QString& from, const QString& to) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return in.errorString();
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        return out.errorString();
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 16);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
-            out.cancelWriting();
-            return in.errorString();
-        }
-        if (out.write(chunk) != chunk.size())
-            break; // commit reports it
-    }
-    if (!out.commit())
-        return out.errorString();
-    return {};
-}
-
-QStringList RemoveFiles(const QStringList& paths) {
-    QStringList left;
-    for (const QString& path : paths)
-        if (!QFile::remove(path) && QFileInfo::exists(path))
-            left.append(path);
-    return left;
 }
 
 QString NoPartsMessage() {

@@ -43,17 +43,6 @@ QStringList WrittenFiles(const FolderStamps& before, const FolderStamps& after);
 // NAME.2 before NAME.10: a numeric last suffix compares as a number.
 bool PartNumberLess(const QString& a, const QString& b);
 
-// The write probe: creates, closes and deletes the probe file. A file already there is the
-// user's and stays; a probe under a free name beside it tests the disk instead.
-bool ProbeDisk(const QString& probePath);
-
-// Copies through a temporary file beside the target, so a failed copy leaves an old target
-// whole. Empty on success, else the reason.
-QString CopyReplacing(const QString& from, const QString& to);
-
-// Deletes the files; those that could not be deleted.
-QStringList RemoveFiles(const QStringList& paths);
-
 QString NoPartsMessage();
 QString DiskCopyFailedMessage(const QString& part, const QString& target, const QString& reason);
 QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stagingFolder);

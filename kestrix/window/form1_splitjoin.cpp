@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Split" and "Join" buttons: a set of parts made for floppy disks, and back.
+#include "ops/files.h"
 #include "ops/join.h"
 #include "ops/split.h"
 #include "window/form1.h"
@@ -90,15 +91,12 @@ bool Form1::copyToDisks(const QStringList& parts, const QString& destination) {
                 break;
             if (prompter_.message(DiskCopyFailedMessage(parts[i], target, error), {},
                                   Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry) {
-                for (qsizetype done = 0; done < i; ++done)
-                    QFile::remove(staging.filePath(parts[done]));
                 prompter_.message(DiskCopyStoppedMessage(parts.mid(i), staging.path()));
                 return false;
             }
         }
+        QFile::remove(staging.filePath(parts[i]));
     }
-    for (const QString& part : parts)
-        QFile::remove(staging.filePath(part));
     return true;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Split": the size rules, the command lines, and parts written into a folder or onto disks.
+#include "ops/files.h"
 #include "ops/split.h"
 
 #include "support/disk_box.h"
