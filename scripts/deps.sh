@@ -5,7 +5,8 @@ root_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${KESTRIX_BUILD_DIR:-$root_dir/build}
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
-                libgmock-dev libbenchmark-dev)
+                libgmock-dev libbenchmark-dev libarchive-dev
+                desktop-file-utils unzip zip)
 
 # Installs whichever of the named packages are missing; does nothing when all are there.
 need_packages() {

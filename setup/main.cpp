@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform.h"
+#include "script/form1.h"
+#include "script/qtprompter.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Setup"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+
+    setup::QtPrompter prompter;
+    setup::Form1 window(setup::Platform::fromSystem(), prompter);
+    if (!window.Form_Load())
+        return 1;
+    window.show();
+    return QApplication::exec();
+}

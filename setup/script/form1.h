@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform.h"
+#include "script/script.h"
+#include "script/unzip.h"
+
+#include <QFile>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace setup {
+
+class InfoBox;
+class Prompter;
+class ProgressBar;
+
+// The installer's one window. Its controls hold every setting the script gives; each step
+// reads them when it needs them.
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    Form1(const Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Makes the installer's folder the current one, starts the unzip program and reads the
+    // script's header into the controls. After a failure, reported already, the window must not
+    // be shown and the installer ends with a non-zero status.
+    bool Form_Load();
+
+    InfoBox* Text1;
+    ProgressBar* ProgressBar1;
+    QPushButton* Command1;
+    QCheckBox* Check1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLineEdit* Text2;
+    QPushButton* Command2;
+    // The script's values that have no visible place.
+    QString Text3 = QStringLiteral("Text3");
+    QString Text4 = QStringLiteral("Text4");
+    QString Text5 = QStringLiteral("Text5");
+
+    const UnzipProcess& Unzip() const { return unzip_; }
+
+private:
+    bool fail(const QString& text);
+    bool applyHeaderLine(const HeaderLine& line);
+
+    Platform platform_;
+    Prompter& prompter_;
+    UnzipProcess unzip_;
+    QFile script_; // open from the header until the end of the installation run
+    ScriptReader reader_;
+};
+
+} // namespace setup

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "script/qtprompter.h"
+
+#include <QMessageBox>
+
+namespace setup {
+
+void QtPrompter::ErrorReport(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Setup"), text, QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace setup

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "script/unzip.h"
+
+#include "script/cmdline.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+namespace setup {
+
+UnzipProcess::~UnzipProcess() {
+    if (pidfd_ >= 0)
+        ::close(pidfd_);
+}
+
+bool UnzipProcess::Start(const QString& folder, const QString& commandLine, QString* error) {
+    QStringList argv = SplitCommandLine(commandLine);
+    if (argv.isEmpty()) {
+        *error = QStringLiteral("The unzip command line is empty.");
+        return false;
+    }
+    const QString name = argv.takeFirst();
+    const QFileInfo beside(QDir(folder).filePath(name));
+    const QString program = beside.isFile() && beside.isExecutable()
+                                ? beside.absoluteFilePath()
+                                : QStandardPaths::findExecutable(name);
+    if (program.isEmpty()) {
+        *error = QStringLiteral("The unzip program \"%1\" could not be started: it is neither in "
+                                "%2 nor on the search path.")
+                     .arg(name, QDir::toNativeSeparators(folder));
+        return false;
+    }
+
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(argv);
+    process.setWorkingDirectory(folder);
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (!process.startDetached(&pid_)) {
+        *error = QStringLiteral("The unzip program \"%1\" could not be started: %2")
+                     .arg(QDir::toNativeSeparators(program), process.errorString());
+        return false;
+    }
+    // Taken at once: the process was just made, so its id cannot have been reused yet.
+    pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid_), 0));
+    return true;
+}
+
+bool UnzipProcess::Running() const {
+    if (pidfd_ >= 0) {
+        pollfd fd{pidfd_, POLLIN, 0};
+        return ::poll(&fd, 1, 0) == 0;
+    }
+    return pid_ > 0 && ::kill(static_cast<pid_t>(pid_), 0) == 0;
+}
+
+void UnzipProcess::WaitForEnd() {
+    if (pidfd_ >= 0) {
+        pollfd fd{pidfd_, POLLIN, 0};
+        while (::poll(&fd, 1, -1) < 0 && errno == EINTR) {
+        }
+        return;
+    }
+    // Without process descriptors (old kernels) only asking for the id is left.
+    while (Running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+} // namespace setup
