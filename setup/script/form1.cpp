@@ -6,6 +6,7 @@
 #include "script/prompter.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,10 +38,13 @@ QLabel* label(QWidget* parent, const char* name, const char* caption, int left, 
 
 } // namespace
 
-Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
+Form1::Form1(const Platform& platform, Prompter& prompter, std::function<void(int)> end,
+             QWidget* parent)
     : QWidget(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      platform_(platform), prompter_(prompter), reader_(script_) {
+      platform_(platform), prompter_(prompter), end_(std::move(end)), reader_(script_) {
+    if (!end_)
+        end_ = [](int status) { QCoreApplication::exit(status); };
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(makeIcon());
     setFixedSize(TwipsToPixels(7815), TwipsToPixels(6315));
@@ -71,6 +75,7 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     setTabOrder(Check1, Text2);
     setTabOrder(Text2, Command2);
 
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -158,6 +163,8 @@ bool Form1::applyHeaderLine(const HeaderLine& line) {
 
 bool Form1::fail(const QString& text) {
     prompter_.ErrorReport(text);
+    ended_ = true;
+    end_(1);
     return false;
 }
 

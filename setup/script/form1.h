@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -24,7 +25,9 @@ class ProgressBar;
 class Form1 : public QWidget {
     Q_OBJECT
 public:
-    Form1(const Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
+    // end ends the installer at once with a status; by default it leaves the event loop.
+    Form1(const Platform& platform, Prompter& prompter, std::function<void(int)> end = {},
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     // Makes the installer's folder the current one, starts the unzip program and reads the
@@ -50,12 +53,29 @@ public:
 
     const UnzipProcess& Unzip() const { return unzip_; }
 
+    // Install: copies the script's file list into the destination with a log line and a
+    // progress step each, then makes the desktop shortcut if asked.
+    void Command1_Click();
+
+    // Writes a shortcut into the named special folder; false after a failure has ended the
+    // installer.
+    bool Create_ShortCut(QString TargetPath, QString ShortCutPath, QString shortcutname,
+                         QString WorkPath, qint16 Window_Style, qint16 IconNum);
+
+protected:
+    // Closing, by Quit or otherwise, deletes the installer's working files.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    // Reports the failure and ends the installer without the clean-up.
     bool fail(const QString& text);
     bool applyHeaderLine(const HeaderLine& line);
+    QString SpecialFolders(const QString& name) const;
 
     Platform platform_;
     Prompter& prompter_;
+    std::function<void(int)> end_;
+    bool ended_ = false;
     UnzipProcess unzip_;
     QFile script_; // open from the header until the end of the installation run
     ScriptReader reader_;

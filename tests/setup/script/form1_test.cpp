@@ -136,6 +136,7 @@ TEST_P(LoadFailure, IsReportedAndKeepsTheWindowFromShowing) {
     if (report.contains(u"%1"))
         report = report.arg(installer);
     EXPECT_EQ(prompter.reports, QStringList(report));
+    EXPECT_EQ(ends, QList<int>{1}) << "the installer ends with a failure status";
     EXPECT_FALSE(form->isVisible());
 }
 

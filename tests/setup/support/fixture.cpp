@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTest>
 
 namespace setup::test {
@@ -54,7 +55,12 @@ Platform SetupTest::platform() const {
 }
 
 std::unique_ptr<Form1> SetupTest::makeForm() {
-    return std::make_unique<Form1>(platform(), prompter);
+    return std::make_unique<Form1>(platform(), prompter,
+                                   [this](int status) { ends.append(status); });
+}
+
+void SetupTest::quit(Form1& form) {
+    form.Command2->click();
 }
 
 QStringList SetupTest::standinRecord(const QString& folder) const {

@@ -4,6 +4,7 @@
 #include "platform.h"
 #include "script/form1.h"
 #include "script/prompter.h"
+#include "support/printers.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -40,8 +41,12 @@ protected:
     // What the stand-in was started with: its working folder, then argv; waited for.
     QStringList standinRecord(const QString& folder) const;
 
+    // Presses Quit, which closes the window.
+    static void quit(Form1& form);
+
     QTemporaryDir tmp;
     RecordingPrompter prompter;
+    QList<int> ends; // each status the installer ended with
     QString installer, root, desktop;
 
 private:

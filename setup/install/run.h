@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace setup {
+
+// Folder and name joined with this host's separator, with no other change.
+QString JoinPath(const QString& folder, const QString& name);
+
+// The line that ends the script's file list.
+inline bool IsListEnd(const QString& line) {
+    return line == u"END G";
+}
+
+// The information box's line for one copied file: it names the installer's own folder as the
+// file's origin.
+QString LogLine(const QString& installerFolder, const QString& name, const QString& destination);
+
+// Creates the folder's last level; nothing happens when that cannot be done.
+void MakeLastLevel(const QString& folder);
+
+// Copies a plain file over whatever file the target names, keeping the source's permissions.
+// The target is replaced whole or not at all. On failure, error names the file and why.
+bool CopyReplacing(const QString& source, const QString& target, QString* error);
+
+} // namespace setup
