@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pkunzip {
+
+// The name an archive entry may be written under, relative to the working folder, or nothing
+// when the name could reach outside it. "\" separates folders as "/" does; "." components are
+// dropped and a folder's trailing "/" is cut, so the result has no empty component.
+std::optional<std::string> CheckedEntryName(std::string_view raw);
+
+// The name for messages: control characters from a hostile archive must not reach a terminal.
+std::string Printable(std::string_view name);
+
+} // namespace pkunzip
