@@ -52,4 +52,26 @@ cd "$demo/roms"
 KESTRIX_FLOPPY="$demo/floppy" xvfb-run -a -s "-screen 0 1024x768x24" \
   bash "$demo/shoot" "$root_dir/docs/main-window.png" "Kestrix v1.2" \
   "$root_dir/docs/about-window.png" "$build_dir/kestrix/kestrix"
-echo "Saved docs/main-window.png and docs/about-window.png"
+
+# The installer, run from a copy of the kestrix installer folder; nothing is installed.
+cmake --build "$build_dir" --target dist >/dev/null
+cp -r "$build_dir/kestrix-setup" "$demo/setup"
+cat >"$demo/shoot-setup" <<'INNER'
+out=$1; shift
+openbox >/dev/null 2>&1 &
+sleep 1 # the window manager must frame the window before it can be grabbed
+"$@" >/dev/null 2>&1 &
+app=$!
+for _ in $(seq 50); do
+  id=$(xwininfo -root -tree | awk 'index($0, "\"Kestrix Installer\"") {print $1; exit}')
+  [ -n "$id" ] && break
+  sleep 0.2
+done
+sleep 1 # let the window settle
+import -frame -window "$id" "$out"
+kill $app
+INNER
+mkdir -p "$demo/home"
+HOME="$demo/home" xvfb-run -a -s "-screen 0 1024x768x24" \
+  bash "$demo/shoot-setup" "$root_dir/docs/setup-window.png" "$demo/setup/setup"
+echo "Saved docs/main-window.png, docs/about-window.png and docs/setup-window.png"

@@ -48,6 +48,10 @@ Form1::Form1(const Platform& platform, Prompter& prompter, std::function<void(in
     setObjectName(QStringLiteral("Form1"));
     setWindowIcon(makeIcon());
     setFixedSize(TwipsToPixels(7815), TwipsToPixels(6315));
+    // The design's controls were laid out for an 8-point window font.
+    QFont designFont = font();
+    designFont.setPointSize(8);
+    setFont(designFont);
 
     Text1 = place(new InfoBox(this), "Text1", 120, 840, 7575, 3975);
     ProgressBar1 = place(new ProgressBar(this), "ProgressBar1", 120, 5640, 6495, 255);
