@@ -92,10 +92,14 @@ bool Form1::Create_ShortCut(QString TargetPath, QString ShortCutPath, QString sh
 
 void Form1::closeEvent(QCloseEvent* event) {
     // After a failure the installer ends as it is: its files stay for another try.
-    if (!ended_)
-        for (const QString& name : CleanUpNames(Text3))
-            DeleteMatching(platform_.installerFolder, name);
     event->accept();
+    if (ended_)
+        return;
+    for (const QString& name : CleanUpNames(Text3))
+        DeleteMatching(platform_.installerFolder, name);
+    // A tool window does not count as the application's last window, so end it here.
+    ended_ = true;
+    end_(0);
 }
 
 } // namespace setup

@@ -151,6 +151,7 @@ TEST_F(InstallTest, QuitWithoutARunTriesAllFiveDeletions) {
     quit(*form);
     EXPECT_EQ(installerFiles(), QStringList({QStringLiteral("ab.tmp"), QStringLiteral("keep.txt")}))
         << "folders and other files stay";
+    EXPECT_EQ(ends, QList<int>{0}) << "closing the only window ends the installer";
 }
 
 TEST_F(InstallTest, ARefusedDeletionIsSkippedAndTheNextTried) {
