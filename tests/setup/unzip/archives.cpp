@@ -81,14 +81,14 @@ void PutShared(std::string& out, const RawZip::Record& r) {
     Put(out, static_cast<std::uint32_t>(r.name.size()), 2);
 }
 
-RawZip::Record RawZip::add(const Spec& spec) {
-    const Deflated deflated = Deflate(spec.data);
-    const std::string& body = spec.deflate ? deflated.raw : spec.data;
-    const auto declared = spec.declaredSize < 0 ? spec.data.size() : spec.declaredSize;
-    const Record record{spec.name,
-                        spec.flags,
-                        static_cast<std::uint16_t>(spec.deflate ? 8 : 0),
-                        deflated.crc ^ spec.crcFlip,
+RawZip::Record RawZip::add(const Layout& layout) {
+    const Deflated deflated = Deflate(layout.data);
+    const std::string& body = layout.deflate ? deflated.raw : layout.data;
+    const auto declared = layout.declaredSize < 0 ? layout.data.size() : layout.declaredSize;
+    const Record record{layout.name,
+                        layout.flags,
+                        static_cast<std::uint16_t>(layout.deflate ? 8 : 0),
+                        deflated.crc ^ layout.crcFlip,
                         static_cast<std::uint32_t>(body.size()),
                         static_cast<std::uint32_t>(declared),
                         static_cast<std::uint32_t>(bytes_.size())};

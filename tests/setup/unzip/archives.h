@@ -21,7 +21,7 @@ void WriteZip(const std::string& path, const std::vector<Item>& items);
 // ZIP bytes laid out by hand, for archives no honest writer makes.
 class RawZip {
 public:
-    struct Spec {
+    struct Layout {
         std::string name;
         std::string data;
         bool deflate = true;
@@ -38,10 +38,10 @@ public:
 
     // Appends a local header and the entry's data, and returns the entry's directory record;
     // list() puts records into the directory.
-    Record add(const Spec& spec);
+    Record add(const Layout& layout);
     void list(const Record& record) { records_.push_back(record); }
-    Record addListed(const Spec& spec) {
-        Record record = add(spec);
+    Record addListed(const Layout& layout) {
+        Record record = add(layout);
         list(record);
         return record;
     }

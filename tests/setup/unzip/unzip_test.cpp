@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Links, LinkOnDiskTest,
 
 struct DamageCase {
     const char* what;
-    RawZip::Spec entry; // named bad.txt
+    RawZip::Layout entry; // named bad.txt
     const char* reason = "";
 };
 
