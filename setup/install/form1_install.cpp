@@ -46,7 +46,6 @@ void Form1::Command1_Click() {
             return;
         }
         Text1->Append(LogLine(platform_.installerFolder, *line, destination));
-        Text1->CaretToEnd();
         ProgressBar1->SetValue(ProgressBar1->Value() + 1);
     }
 
@@ -57,7 +56,6 @@ void Form1::Command1_Click() {
                          Text2->text(), 0, 0))
         return;
     Text1->Append(QStringLiteral("\r\nFinished!"));
-    Text1->CaretToEnd();
     script_.close();
 }
 
