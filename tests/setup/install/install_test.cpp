@@ -57,6 +57,7 @@ TEST_F(InstallTest, CopiesEachListedFileWithALogLineAndAStepThenFinishes) {
     EXPECT_EQ(form->ProgressBar1->Value(), 2);
     EXPECT_EQ(readFile(QStringLiteral("opt/Demo/a.txt")), "alpha");
     EXPECT_EQ(readFile(QStringLiteral("opt/Demo/b.txt")), "beta");
+    EXPECT_TRUE(QDir(desktop).isEmpty()) << "the hidden box of a script without SHORTCUT";
     EXPECT_TRUE(ends.isEmpty());
 }
 
