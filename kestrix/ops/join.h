@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ops/operation.h"
 #include "tool/cmdline.h"
 
 #include <QString>
@@ -32,8 +33,14 @@ QString WorkNameTakenMessage(const QString& path);
 QString OutputIsWorkFileMessage(const QString& path);
 QString PartMissingMessage(const QString& part);
 QString NoJoinedFileMessage(const QString& tmpName);
-QString OutputCopyFailedMessage(const QString& output, const QString& reason,
-                                const QString& keptTmp);
+QString JoinedSizeMessage(const QString& tmpName, qint64 bytes, qint64 expected);
+QString OutputCopyFailedMessage(const QString& reason, const QString& keptTmp);
 QString NotRemovedMessage(const QStringList& paths);
+QString NextDiskPrompt();
+
+// "Join": asks for the output, gathers the parts from the disks when the floppy is browsed,
+// checks the set, lets the tool join it and copies the checked result to the output. Tells the
+// user every outcome.
+void Join(const Operation& op, const QString& folder, const QString& name, bool floppy);
 
 } // namespace kestrix

@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/split.h"
 
+#include "header/fileslot.h"
+#include "header/header.h"
+#include "ops/files.h"
+#include "ops/local.h"
+#include "ops/parts.h"
+#include "window/browse.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -38,10 +45,10 @@ QString SplitToolLine(const QString& size, const QString& folder, const QString&
            QuotePath(outputFolder);
 }
 
-FolderStamps StampFiles(const QString& folder, const QStringList& names) {
+FolderStamps StampFiles(const QString& folder) {
     FolderStamps stamps;
     const QDir dir(folder);
-    for (const QString& name : names) {
+    for (const QString& name : ListFiles(folder, {})) {
         const QFileInfo info(dir.filePath(name));
         stamps.insert(name, {info.size(), info.lastModified().toMSecsSinceEpoch()});
     }
@@ -78,15 +85,140 @@ QString NoPartsMessage() {
                           "below 4 Mbit, or an image smaller than one part, is not split).");
 }
 
-QString DiskCopyFailedMessage(const QString& part, const QString& target, const QString& reason) {
-    return QStringLiteral("Could not copy %1 to \"%2\" (%3). Insert a formatted disk with room "
-                          "for it that is not write-protected and click Retry.")
-        .arg(part, target, reason);
+QString HeaderlessSplitMessage(const QString& name) {
+    return QStringLiteral("%1 has no Super Wild Card header, so ucon64 would split it into parts "
+                          "for another copier. Convert it to .swc first, then split the .swc file.")
+        .arg(name);
+}
+
+QString DiskPrompt() {
+    return QStringLiteral("Insert new disk in drive and click OK to progress.");
+}
+
+QString DiskCopyFailedMessage(const QString& reason) {
+    return reason + QStringLiteral(" Insert a formatted disk with room for it that is not "
+                                   "write-protected and click Retry.");
 }
 
 QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stagingFolder) {
     return QStringLiteral("Stopped. Not copied to disk: %1. They are in \"%2\".")
         .arg(remaining.join(QStringLiteral(", ")), stagingFolder);
+}
+
+void Split(const Operation& op, const QString& folder, const QString& name) {
+    if (name.isEmpty())
+        return;
+    Prompter& ask = op.prompter;
+    const Platform& host = op.platform;
+    const QString image = JoinPath(folder, name);
+    FileSlot reader;
+    const std::optional<QByteArray> start = reader.ReadStart(image, HeaderBytes);
+    if (!start) {
+        ask.message(CannotReadMessage(image, reader.error()));
+        return;
+    }
+    if (!CarriesHeaderId(*start)) {
+        ask.message(HeaderlessSplitMessage(name));
+        return;
+    }
+    const QString kestrix = QStringLiteral("Kestrix");
+    const QString destination = ask.input(QStringLiteral("Please enter destination directory!"),
+                                          kestrix, QStringLiteral("A:\\"));
+    // Cancel gives the empty answer; going on would split into the program folder.
+    if (destination.isEmpty())
+        return;
+    const bool floppy = IsFloppyDestination(destination);
+    if (floppy && !CheckDisk(op))
+        return;
+    QString size =
+        ask.input(QStringLiteral("Please enter size (in MBit; 8MBit = 1MByte) per part."), kestrix,
+                  QStringLiteral("8"));
+    while (floppy && SizeValue(size) > FloppyPartLimit)
+        size = ask.input(QStringLiteral("Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
+                                        "Mbit. Please select a different size."));
+    if (size.isEmpty())
+        return;
+
+    QString output = host.stagingFolder;
+    if (!floppy) {
+        output = HostPath(destination, host.floppyRoot);
+        if (output.isEmpty()) {
+            ask.message(NoFloppyMessage());
+            return;
+        }
+    }
+    // The tool would fall back to its working folder for a folder that is not there.
+    const QString outputFolder = QDir(host.programFolder).absoluteFilePath(output);
+    if (floppy ? !QDir().mkpath(outputFolder) : !QFileInfo(outputFolder).isDir()) {
+        ask.message(QStringLiteral("The folder \"%1\" does not exist.").arg(outputFolder));
+        return;
+    }
+    const qint64 imageBody = QFileInfo(image).size() - 512;
+    QDir::setCurrent(host.programFolder);
+    const FolderStamps before = StampFiles(outputFolder);
+    if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)))
+        return;
+    const QStringList parts = WrittenFiles(before, StampFiles(outputFolder));
+    if (parts.isEmpty()) {
+        ask.message(NoPartsMessage());
+        return;
+    }
+    if (const Status whole = CheckSplitParts(outputFolder, parts, imageBody); !whole) {
+        if (floppy) { // staging is ours, and a broken set there is of no use
+            QStringList paths;
+            for (const QString& part : parts)
+                paths.append(QDir(outputFolder).filePath(part));
+            RemoveFiles(paths);
+        }
+        ask.message(whole.error());
+        return;
+    }
+    if (floppy && !CopyToDisks(op, parts, destination))
+        return;
+    QDir::setCurrent(host.programFolder);
+    ask.message(QStringLiteral("Done!"));
+}
+
+bool CheckDisk(const Operation& op) {
+    const QString probe = HostPath(QStringLiteral("A:\\test.t"), op.platform.floppyRoot);
+    if (probe.isEmpty()) {
+        op.prompter.message(NoFloppyMessage());
+        return false;
+    }
+    while (!ProbeDisk(probe))
+        if (op.prompter.message(QStringLiteral("No disk, invalid format or not formatted. Please "
+                                               "take necessary actions and try again by clicking "
+                                               "OK."),
+                                {}, Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)
+            return false;
+    return true;
+}
+
+bool CopyToDisks(const Operation& op, const QStringList& parts, const QString& destination) {
+    Prompter& ask = op.prompter;
+    const QDir staging(op.platform.stagingFolder);
+    const auto stop = [&](qsizetype from) {
+        ask.message(DiskCopyStoppedMessage(parts.mid(from), staging.path()));
+        return false;
+    };
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString detail =
+            QStringLiteral("%1: part %2 of %3").arg(parts[i]).arg(i + 1).arg(parts.size());
+        if (ask.message(DiskPrompt(), {}, Prompter::Buttons::OkCancel, detail) !=
+            Prompter::Answer::Ok)
+            return stop(i);
+        const QString target = HostPath(destination + u'\\' + parts[i], op.platform.floppyRoot);
+        for (;;) {
+            const Status copied = CopyOntoDisk(staging.filePath(parts[i]), target);
+            if (copied)
+                break;
+            if (ask.message(DiskCopyFailedMessage(copied.error()), {},
+                            Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
+                return stop(i);
+        }
+        QFile::remove(staging.filePath(parts[i]));
+    }
+    return true;
 }
 
 } // namespace kestrix

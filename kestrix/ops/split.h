@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ops/operation.h"
 #include "tool/cmdline.h"
 
 #include <QHash>
@@ -35,7 +36,8 @@ struct FileStamp {
 };
 using FolderStamps = QHash<QString, FileStamp>;
 
-FolderStamps StampFiles(const QString& folder, const QStringList& names);
+// Every plain, visible file of the folder.
+FolderStamps StampFiles(const QString& folder);
 
 // The names that are new or changed in after, in part-number order.
 QStringList WrittenFiles(const FolderStamps& before, const FolderStamps& after);
@@ -44,7 +46,20 @@ QStringList WrittenFiles(const FolderStamps& before, const FolderStamps& after);
 bool PartNumberLess(const QString& a, const QString& b);
 
 QString NoPartsMessage();
-QString DiskCopyFailedMessage(const QString& part, const QString& target, const QString& reason);
+QString HeaderlessSplitMessage(const QString& name);
+QString DiskPrompt();
+QString DiskCopyFailedMessage(const QString& reason);
 QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stagingFolder);
+
+// "Split": asks where to and how big, lets the tool write the parts, checks them by size and, for
+// the floppy, copies them onto disks, one part per disk. Tells the user every outcome.
+void Split(const Operation& op, const QString& folder, const QString& name);
+
+// The floppy write probe, repeated until it succeeds; false when the user gives up.
+bool CheckDisk(const Operation& op);
+
+// One part per disk, a prompt before each; a part leaves staging once it is whole on its disk.
+// False when the user stopped, the rest of the parts staying in staging.
+bool CopyToDisks(const Operation& op, const QStringList& parts, const QString& destination);
 
 } // namespace kestrix

@@ -3,7 +3,9 @@
 
 #include "about/form2.h"
 #include "header/header.h"
+#include "ops/join.h"
 #include "ops/local.h"
+#include "ops/split.h"
 #include "tool/cmdline.h"
 #include "tool/runner.h"
 #include "transfer/lpt.h"
@@ -22,6 +24,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace kestrix {
@@ -92,6 +95,9 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     connect(Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
     connect(Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    // A swapped floppy shows its own files.
+    connect(new QShortcut(QKeySequence::Refresh, this), &QShortcut::activated, this,
+            &Form1::refreshLists);
 
     Form_Load();
     File1->setFocus();
@@ -265,6 +271,14 @@ void Form1::File1_Click() {
     Label8->setText(panel->sramSize);
 }
 
+void Form1::Command1_Click() {
+    Split(operation(), Dir1->path(), File1->fileName());
+}
+
+void Form1::Command2_Click() {
+    Join(operation(), Dir1->path(), File1->fileName(), Drive1->drive() == floppyDrive());
+}
+
 void Form1::Command3_Click() {
     runLocal(LocalOp::SlowRom);
 }
@@ -421,12 +435,21 @@ void Form1::Command9_Click() {
     close();
 }
 
+Operation Form1::operation() {
+    return {platform_, prompter_, [this](const QString& line) { return RunAndWait(line); }};
+}
+
 bool Form1::RunAndWait(const QString& CommandLine) {
     const RunResult result = StartAndWait(CommandLine, platform_.programFolder);
     if (!result.started()) {
         prompter_.message(StartFailureMessage(result, platform_.programFolder));
         return false;
     }
+    refreshLists();
+    return true;
+}
+
+void Form1::refreshLists() {
     const int savedIndex = File1->listIndex();
     const QString savedName = File1->fileName();
     Dir1->refresh();
@@ -434,7 +457,6 @@ bool Form1::RunAndWait(const QString& CommandLine) {
     const int again = FindReselection(File1->fileNames(), savedIndex, savedName);
     if (again >= 0)
         File1->setListIndex(again);
-    return true;
 }
 
 } // namespace kestrix

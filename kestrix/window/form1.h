@@ -3,6 +3,7 @@
 
 #include "header/fileslot.h"
 #include "ops/local.h"
+#include "ops/operation.h"
 #include "platform.h"
 #include "transfer/lpt.h"
 #include "window/prompter.h"
@@ -116,18 +117,12 @@ private:
     void send(Transfer kind);
     void receive(Transfer kind);
     void runLocal(LocalOp op);
-    // The floppy write probe; false when the user gives up.
-    bool CheckDisk();
-    // One part per disk, a prompt before each; false when the user stopped.
-    bool copyToDisks(const QStringList& parts, const QString& destination);
-    // Copies the set's parts from the disks into the program folder, appending each copy to
-    // gathered; false when the user stopped.
-    bool gatherParts(const QString& firstPart, QStringList& gathered);
-    // Copies the tool's joined file to the output and deletes it; false, after telling the user,
-    // when that could not be done.
-    bool deliverJoined(const QString& tmpPath, const QString& output);
     // False, after telling the user, when File1 has no file selected.
     bool fileSelected();
+    // The window's part of every operation: the host, the prompter and RunAndWait.
+    Operation operation();
+    // Re-reads both lists, keeping the folder and file selected where they still are.
+    void refreshLists();
 
     void layOutBrowser();
     void layOutLocalOperations();

@@ -13,9 +13,10 @@ public:
 
     virtual ~Prompter() = default;
 
-    // An empty title means the program's default title.
+    // An empty title means the program's default title; a detail is shown below the text.
+    // Escape and the close box give Cancel (No for Yes/No), never OK.
     virtual Answer message(const QString& text, const QString& title = {},
-                           Buttons buttons = Buttons::Ok) = 0;
+                           Buttons buttons = Buttons::Ok, const QString& detail = {}) = 0;
     // Cancel gives the empty text.
     virtual QString input(const QString& prompt, const QString& title = {},
                           const QString& preset = {}) = 0;

@@ -14,9 +14,11 @@ QString titleOrDefault(const QString& title) {
 
 } // namespace
 
-Prompter::Answer QtPrompter::message(const QString& text, const QString& title, Buttons buttons) {
+Prompter::Answer QtPrompter::message(const QString& text, const QString& title, Buttons buttons,
+                                     const QString& detail) {
     QMessageBox box(QMessageBox::NoIcon, titleOrDefault(title), text, QMessageBox::NoButton,
                     parent_);
+    box.setInformativeText(detail);
     switch (buttons) {
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -26,6 +28,7 @@ Prompter::Answer QtPrompter::message(const QString& text, const QString& title, 
         break;
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
         break;
     case Buttons::RetryCancel:
         box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);

@@ -13,7 +13,8 @@ public:
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
 
-    Answer message(const QString& text, const QString& title, Buttons buttons) override;
+    Answer message(const QString& text, const QString& title, Buttons buttons,
+                   const QString& detail) override;
     QString input(const QString& prompt, const QString& title, const QString& preset) override;
 
 private:

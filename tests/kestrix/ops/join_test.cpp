@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Join": first parts, sets joined in place or gathered from disks, and the round trip.
 #include "ops/join.h"
+#include "ops/parts.h"
 
 #include "support/disk_box.h"
 #include "support/fixture.h"
@@ -39,8 +40,20 @@ TEST(JoinRulesTest, CommandLinesWithTheWindowsSeparator) {
               QStringLiteral("ucon64 -j --snes \"C:\\KESTRIX\\GAME.1\""));
 }
 
-const QString NextDisk = QStringLiteral(
-    "Please insert next diskette and click OK. If there are no more disks, click cancel.");
+const QString NextDisk = NextDiskPrompt();
+
+// A part of size Mbit whose header says whether another follows: "+" followed, "." last,
+// "s" cut short, "n" without a copier header.
+QByteArray Part(char kind) {
+    QByteArray part = RomImage(Mbit);
+    if (kind == '+')
+        part[2] = static_cast<char>(part[2] | 0x40);
+    if (kind == 's')
+        part.chop(1000);
+    if (kind == 'n')
+        part[9] = 0;
+    return part;
+}
 
 class JoinTest : public KestrixTest {
 protected:
@@ -169,8 +182,10 @@ TEST_P(JoinInPlaceTest, JoinsWhereThePartsLie) {
     first[2] = static_cast<char>(first[2] | 0x40);
     first[0] = static_cast<char>(4 * Mbit / 8192);
     writeFile(QString::fromUtf8(c.folder) + u'/' + base + QStringLiteral(".1"), first);
-    writeFile(QString::fromUtf8(c.folder) + u'/' + base + QStringLiteral(".2"),
-              image.left(512) + image.mid(512 + 4 * Mbit));
+    QByteArray second = image.left(512) + image.mid(512 + 4 * Mbit);
+    second[0] = static_cast<char>(2 * Mbit / 8192);
+    second[1] = 0;
+    writeFile(QString::fromUtf8(c.folder) + u'/' + base + QStringLiteral(".2"), second);
     form->Dir1->setPath(folder);
     ASSERT_EQ(form->Drive1->drive(), QStringLiteral("/"));
     selectInList(QString::fromUtf8(c.name));
@@ -194,9 +209,10 @@ INSTANTIATE_TEST_SUITE_P(Folders, JoinInPlaceTest,
 struct RefusalCase {
     const char* label;
     const char* selected;
-    const char* answer;      // nullptr: the output prompt must not show
-    const char* programFile; // a file of the user's in the program folder
-    const char* message;     // {path} stands for the program folder
+    const char* parts;                 // kinds of GAME.1, GAME.2... as Part() makes them
+    const char* answer;                // nullptr: the output prompt must not show
+    const char* programFile;           // a file of the user's in the program folder
+    std::vector<const char*> messages; // {path}: the program folder; the last one is answered No
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) {
@@ -208,22 +224,29 @@ class JoinRefusalTest : public JoinTest, public ::testing::WithParamInterface<Re
 // Each case stops before anything is gathered or run, and leaves every file as it was.
 TEST_P(JoinRefusalTest, StopsBeforeAnythingIsTouched) {
     const RefusalCase& c = GetParam();
-    putOnDisk(1, QString::fromUtf8(c.selected), RomImage(Mbit));
+    putOnDisk(1, QString::fromUtf8(c.selected), Part('+'));
+    for (int n = 1; c.parts[n - 1]; ++n)
+        writeFile(QStringLiteral("c/roms/GAME.%1").arg(n), Part(c.parts[n - 1]));
+    writeFile(QStringLiteral("d/EXISTS.SWC"), "mine");
     if (c.programFile)
         writeFile(QStringLiteral("prog/") + QString::fromUtf8(c.programFile), "mine");
-    selectOnFloppy(QString::fromUtf8(c.selected));
+    if (*c.parts)
+        selectInList(QString::fromUtf8(c.selected));
+    else
+        selectOnFloppy(QString::fromUtf8(c.selected));
     if (c.answer)
-        prompter.type(QString::fromUtf8(c.answer));
-    if (*c.message)
-        prompter.answer(Prompter::Answer::Ok);
+        prompter.type(QString::fromUtf8(c.answer).replace(QStringLiteral("{d}"), data));
+    QStringList messages;
+    for (const char* message : c.messages) {
+        messages.append(
+            QString::fromUtf8(message).replace(QStringLiteral("{path}"), programFolder));
+        prompter.answer(Prompter::Answer::No);
+    }
 
     form->Command2->click();
 
-    QString message = QString::fromUtf8(c.message);
-    message.replace(QStringLiteral("{path}"), programFolder);
-    if (!message.isEmpty()) {
-        EXPECT_EQ(prompter.texts().last(), message);
-    }
+    EXPECT_EQ(prompter.texts().mid(c.answer ? 1 : 0), messages);
+    EXPECT_EQ(readFile(QStringLiteral("d/EXISTS.SWC")), "mine");
     EXPECT_TRUE(invocations().isEmpty());
     EXPECT_EQ(programFiles().size(), c.programFile ? 2 : 1) << "nothing may be gathered";
     if (c.programFile) {
@@ -231,42 +254,91 @@ TEST_P(JoinRefusalTest, StopsBeforeAnythingIsTouched) {
     }
 }
 
+const char* const NotFirst = "It seems that either the selected file is not a properly split file "
+                             "or you didn't select a '.1' file.";
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, JoinRefusalTest,
     ::testing::Values(
-        RefusalCase{"not a first part", "GAME.1.BAK", nullptr, nullptr,
-                    "It seems that either the selected file is not a properly split file or you "
-                    "didn't select a '.1' file."},
-        RefusalCase{"output cancelled", "GAME.1", "", nullptr, ""},
-        RefusalCase{"a user's part in the program folder", "GAME.1", "OUT.SWC", "GAME.2",
-                    "\"{path}/GAME.2\" is in the way: joining works with a file of that name in "
-                    "the program folder. Move it elsewhere and try again."},
-        RefusalCase{"output is the joined file", "GAME.1", "GAME.tmp", nullptr,
-                    "\"{path}/GAME.tmp\" is a working file of the join and is deleted "
-                    "afterwards. Choose another output path."}));
+        RefusalCase{"not a first part", "GAME.1.BAK", "", nullptr, nullptr, {NotFirst}},
+        RefusalCase{"output cancelled", "GAME.1", "", "", nullptr, {}},
+        RefusalCase{"a user's part in the program folder",
+                    "GAME.1",
+                    "",
+                    "OUT.SWC",
+                    "GAME.2",
+                    {"\"{path}/GAME.2\" is in the way: joining works with a file of that name in "
+                     "the program folder. Move it elsewhere and try again."}},
+        RefusalCase{"output is the joined file",
+                    "GAME.1",
+                    "",
+                    "GAME.tmp",
+                    nullptr,
+                    {"\"{path}/GAME.tmp\" is a working file of the join and is deleted "
+                     "afterwards. Choose another output path."}},
+        RefusalCase{"output exists",
+                    "GAME.1",
+                    "+.",
+                    "{d}/EXISTS.SWC",
+                    nullptr,
+                    {"File exists. Overwrite?"}},
+        RefusalCase{"first part without a header", "GAME.1", "n.", "OUT.SWC", nullptr, {NotFirst}},
+        RefusalCase{"a part cut short",
+                    "GAME.1",
+                    "+s",
+                    "OUT.SWC",
+                    nullptr,
+                    {"GAME.2 holds 130,584 of 131,584 bytes: the part is incomplete."}},
+        RefusalCase{"parts of an older split beyond the last",
+                    "GAME.1",
+                    "+.+.",
+                    "OUT.SWC",
+                    nullptr,
+                    {"GAME.3, GAME.4 would be joined in as well, but GAME.2 is the last part of "
+                     "the set. Move them elsewhere and try again."}},
+        RefusalCase{"the rest is missing",
+                    "GAME.1",
+                    "++",
+                    "OUT.SWC",
+                    nullptr,
+                    {"GAME.2 is not the last part of its set. Join without the rest?"}}));
 
-TEST_F(JoinTest, NoJoinedFileOrAFailedCopyIsNotDone) {
-    writeFile(QStringLiteral("c/roms/BAD.1"), "no header");
-    writeFile(QStringLiteral("c/roms/GAME.1"), RomImage(Mbit));
-    form->Dir1->setPath(work);
-    selectInList(QStringLiteral("BAD.1"));
+// The tool's joined file is checked by size; a short one goes, and nothing is delivered.
+TEST_F(JoinTest, AJoinedFileCutShortIsNotDelivered) {
+    writeFile(QStringLiteral("c/roms/GAME.1"), Part('+'));
+    writeFile(QStringLiteral("c/roms/GAME.2"), Part('.'));
+    selectInList(QStringLiteral("GAME.1"));
+    qputenv("STANDIN_ROOM", "100000");
     prompter.type(output());
     prompter.answer(Prompter::Answer::Ok);
-    form->Command2->click();
-    selectInList(QStringLiteral("GAME.1"));
-    prompter.type(path(QStringLiteral("d/missing/OUT.SWC")));
-    prompter.answer(Prompter::Answer::Ok);
+
     form->Command2->click();
 
-    const QStringList texts = prompter.texts();
-    ASSERT_EQ(texts.size(), 4);
-    EXPECT_EQ(texts[1], NoJoinedFileMessage(QStringLiteral("BAD.tmp")));
-    const QString kept = programFolder + QStringLiteral("/GAME.tmp");
-    EXPECT_TRUE(texts[3].startsWith(QStringLiteral("Could not copy the joined file to \"") +
-                                    path(QStringLiteral("d/missing/OUT.SWC"))));
-    EXPECT_TRUE(
-        texts[3].endsWith(QStringLiteral("It was kept as \"") + kept + QStringLiteral("\".")));
-    EXPECT_TRUE(QFileInfo::exists(kept));
+    EXPECT_EQ(prompter.texts().last(),
+              JoinedSizeMessage(QStringLiteral("GAME.tmp"), 100000, 512 + 2 * Mbit));
+    EXPECT_EQ(programFiles(), QStringList(QStringLiteral("ucon64")));
+    EXPECT_FALSE(QFileInfo::exists(output()));
+}
+
+// Cancel while the last part gathered says another follows: No goes back to the disk prompt.
+TEST_F(JoinTest, CancelBeforeTheLastPartIsAskedAbout) {
+    putOnDisk(1, QStringLiteral("GAME.1"), Part('+'));
+    putOnDisk(2, QStringLiteral("GAME.2"), Part('.'));
+    selectOnFloppy(QStringLiteral("GAME.1"));
+    prompter.type(output());
+    prompter.answer(Prompter::Answer::Cancel);
+    prompter.answer(Prompter::Answer::No);
+    prompter.answer(Prompter::Answer::Ok, [this] { disks->insert(2); });
+    prompter.answer(Prompter::Answer::Cancel);
+    prompter.answer(Prompter::Answer::Ok);
+
+    form->Command2->click();
+
+    EXPECT_EQ(prompter.texts().mid(1),
+              QStringList({NextDisk, IncompleteSetQuestion(QStringLiteral("GAME.1")), NextDisk,
+                           NextDisk, QStringLiteral("Done!")}));
+    EXPECT_EQ(prompter.shown()[2].buttons, Prompter::Buttons::YesNo);
+    EXPECT_EQ(readFile(QStringLiteral("d/JOINED.SWC")).size(), 512 + 2 * Mbit);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Split": the size rules, the command lines, and parts written into a folder or onto disks.
 #include "ops/files.h"
+#include "ops/parts.h"
 #include "ops/split.h"
 
 #include "support/disk_box.h"
@@ -8,6 +9,10 @@
 #include "window/lists.h"
 
 #include <QPushButton>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kestrix::test {
 namespace {
@@ -143,6 +148,42 @@ TEST_F(SplitTest, OnlyThisSplitsPartsGoOntoDisksAndLeaveStaging) {
     for (int disk = 1; disk <= 3; ++disk)
         EXPECT_EQ(disks->files(disk), QStringList(QStringLiteral("GAME.%1").arg(disk)));
     EXPECT_EQ(stagingFiles(), QStringList(QStringLiteral("OLD.1")));
+    EXPECT_EQ(prompter.shown()[3].text, DiskPrompt());
+    EXPECT_EQ(prompter.shown()[3].detail, QStringLiteral("GAME.2: part 2 of 3"));
+    EXPECT_EQ(prompter.shown()[3].buttons, Prompter::Buttons::OkCancel);
+}
+
+// The tool reports success however little it wrote; nothing goes further then.
+TEST_F(SplitTest, PartsCutShortAreNamedAndGoNoFurther) {
+    for (const char* destination : {"a:\\", "A:\\"}) {
+        selectImage(9 * Mbit);
+        qputenv("STANDIN_ROOM", QByteArray::number(512 + 4 * Mbit + 1000));
+        prompter.type(QString::fromLatin1(destination));
+        prompter.type(QStringLiteral("4"));
+        prompter.answer(Prompter::Answer::Ok);
+
+        form->Command1->click();
+
+        const QString where = *destination == 'A' ? staging : floppy;
+        EXPECT_EQ(prompter.texts().last(),
+                  QStringLiteral("ucon64 did not write the whole split: GAME.2 holds 1,000 of "
+                                 "524,800 bytes; GAME.3 holds 0 bytes, less than its 512-byte "
+                                 "header. Is there room for the parts in \"%1\"?")
+                      .arg(where));
+        EXPECT_EQ(stagingFiles(), QStringList()) << "staging keeps no broken set";
+    }
+}
+
+TEST_F(SplitTest, AnImageWithoutTheCopierHeaderIsRefused) {
+    writeFile(QStringLiteral("c/roms/GAME.sfc"), RomImage(9 * Mbit).mid(512));
+    form = makeForm();
+    form->File1->setListIndex(0);
+    prompter.answer(Prompter::Answer::Ok);
+
+    form->Command1->click();
+
+    EXPECT_EQ(prompter.texts(), QStringList(HeaderlessSplitMessage(QStringLiteral("GAME.sfc"))));
+    EXPECT_TRUE(invocations().isEmpty());
 }
 
 TEST_F(SplitTest, CheckDiskCancelRunsNothing) {
@@ -174,7 +215,8 @@ TEST_F(SplitTest, ProbeLeavesAUsersTestFileAlone) {
     EXPECT_TRUE(invocations().isEmpty());
 }
 
-// A disk that takes no copy: Retry once in vain, then with a disk in, then Cancel on the next.
+// A disk that takes no copy: Retry once in vain, then with a disk in, then Cancel on the next;
+// Cancel at the disk prompt stops as well.
 TEST_F(SplitTest, FailedCopyOffersRetryAndCancelKeepsTheRestInStaging) {
     selectImage(9 * Mbit);
     prompter.type(QStringLiteral("A:\\"));
@@ -194,32 +236,111 @@ TEST_F(SplitTest, FailedCopyOffersRetryAndCancelKeepsTheRestInStaging) {
     prompter.answer(Prompter::Answer::Ok);
 
     form->Command1->click();
+    disks->insert(4);
+    prompter.type(QStringLiteral("A:\\"));
+    prompter.type(QStringLiteral("8"));
+    prompter.answer(Prompter::Answer::Cancel);
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command1->click();
 
     const QStringList texts = prompter.texts();
-    ASSERT_EQ(texts.size(), 9);
-    EXPECT_TRUE(texts[4].startsWith(QStringLiteral("Could not copy GAME.2 to \"") + floppy));
+    ASSERT_EQ(texts.size(), 13);
+    EXPECT_EQ(texts[4], DiskCopyFailedMessage(QStringLiteral("Copying GAME.2 to \"%1/GAME.2\" "
+                                                             "stopped after 0 of 524,800 bytes "
+                                                             "(No such file or directory).")
+                                                  .arg(floppy)));
     EXPECT_EQ(prompter.shown()[4].buttons, Prompter::Buttons::RetryCancel);
-    EXPECT_TRUE(texts[7].startsWith(QStringLiteral("Could not copy GAME.3")));
+    EXPECT_TRUE(texts[7].startsWith(QStringLiteral("Copying GAME.3")));
     EXPECT_EQ(texts[8], DiskCopyStoppedMessage({QStringLiteral("GAME.3")}, staging));
     EXPECT_EQ(disks->files(2), QStringList(QStringLiteral("GAME.2")));
-    EXPECT_EQ(stagingFiles(), QStringList(QStringLiteral("GAME.3")));
+    EXPECT_EQ(texts[12], DiskCopyStoppedMessage(
+                             {QStringLiteral("GAME.1"), QStringLiteral("GAME.2")}, staging));
+    EXPECT_EQ(stagingFiles().size(), 3) << "GAME.3 of the first split, GAME.1 and 2 of the second";
 }
 
-TEST(CopyReplacingTest, FailureKeepsTheOldTarget) {
+TEST(PlaceOnDiskTest, BesideWhenBothFitOverTheOldOneWhenOnlyThatFits) {
+    const struct {
+        qint64 bytes, old, free;
+        Placement placement;
+    } cases[] = {{1049088, -1, 1458176, Placement::Beside},
+                 {1049088, 1049088, 405504, Placement::InPlace}, // re-split onto an old disk
+                 {1049088, 4096, 405504, Placement::NoRoom},
+                 {1049088, -1, 1048576, Placement::NoRoom},
+                 {4097, -1, 8192, Placement::Beside},
+                 {4097, -1, 4096, Placement::NoRoom}}; // whole blocks count
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaceOnDisk(c.bytes, c.old, c.free, 4096), c.placement)
+            << c.bytes << " " << c.old;
+}
+
+struct CopyCase {
+    const char* label;
+    CopyMode mode;
+    bool oldTarget;
+    long limit; // the largest file the copying process may write; 0: none
+    const char* error;
+    const char* targetAfter; // "new", "old" or "" (no target)
+};
+
+void PrintTo(const CopyCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class CopyFileTest : public ::testing::TestWithParam<CopyCase> {};
+
+// Short writes without root: the copy runs in a child whose files may not grow past the limit.
+TEST_P(CopyFileTest, EveryByteOrNothing) {
+    const CopyCase& c = GetParam();
     QTemporaryDir tmp;
-    const QString from = tmp.filePath(QStringLiteral("from"));
-    const QString to = tmp.filePath(QStringLiteral("to"));
-    QFile(from).open(QIODevice::WriteOnly);
-    QFile old(to);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old");
-    old.close();
+    const QString from = tmp.filePath(QStringLiteral("GAME.2"));
+    const QString to = tmp.filePath(QStringLiteral("target"));
+    const QByteArray bytes = RomImage(Mbit);
+    for (const auto& [path, content] : {std::pair{from, bytes}, std::pair{to, QByteArray("old")}}) {
+        QFile file(path);
+        if (path == from || c.oldTarget) {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        }
+    }
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(c.limit), static_cast<rlim_t>(c.limit)};
+        if (c.limit)
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        const QByteArray error = CopyFile(from, to, c.mode).error().toUtf8();
+        (void)!::write(pipe[1], error.constData(), error.size());
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    QByteArray error(4096, '\0');
+    error.resize(std::max<ssize_t>(::read(pipe[0], error.data(), error.size()), 0));
+    ::close(pipe[0]);
+    ::waitpid(child, nullptr, 0);
 
-    EXPECT_FALSE(CopyReplacing(tmp.filePath(QStringLiteral("missing")), to).isEmpty());
-    EXPECT_FALSE(CopyReplacing(from, tmp.filePath(QStringLiteral("no/such/folder"))).isEmpty());
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), QByteArray("old"));
+    EXPECT_EQ(QString::fromUtf8(error), QString::fromUtf8(c.error).arg(to));
+    QFile target(to);
+    const QByteArray expected = *c.targetAfter == 'n' ? bytes : QByteArray(c.targetAfter);
+    EXPECT_EQ(target.open(QIODevice::ReadOnly) ? target.readAll() : QByteArray(), expected);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files).size(), 1 + !expected.isEmpty())
+        << "no temporary copy may be left";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CopyFileTest,
+    ::testing::Values(
+        CopyCase{"fresh", CopyMode::Beside, false, 0, "", "new"},
+        CopyCase{"over an old file", CopyMode::Beside, true, 0, "", "new"},
+        CopyCase{"fresh, cut short", CopyMode::Beside, false, 40000,
+                 "Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 bytes (File too large).",
+                 ""},
+        CopyCase{"beside an old file, cut short", CopyMode::Beside, true, 40000,
+                 "Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 bytes (File too large).",
+                 "old"},
+        CopyCase{"in place, cut short", CopyMode::InPlace, true, 40000,
+                 "Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 bytes (File too large).",
+                 ""}));
 
 } // namespace
 } // namespace kestrix::test

@@ -29,6 +29,7 @@ void KestrixTest::TearDown() {
     QDir::setCurrent(savedCwd_);
     qputenv("PATH", savedPath_);
     qunsetenv("STANDIN_RECEIVE_FAILS");
+    qunsetenv("STANDIN_ROOM");
 }
 
 QString KestrixTest::path(const QString& relative) const {

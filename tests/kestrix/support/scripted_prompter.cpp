@@ -28,8 +28,8 @@ ScriptedPrompter::Step ScriptedPrompter::next(bool isInput, const QString& text)
 }
 
 Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& title,
-                                           Buttons buttons) {
-    shown_.append({false, text, title, buttons, {}});
+                                           Buttons buttons, const QString& detail) {
+    shown_.append({false, text, title, buttons, {}, detail});
     return next(false, text).answer;
 }
 

@@ -19,13 +19,15 @@ public:
         QString title;
         Buttons buttons = Buttons::Ok;
         QString preset;
+        QString detail;
     };
 
     // An answer may run a step first (swap a floppy, say) before the box "closes".
     void answer(Answer a, std::function<void()> before = {});
     void type(const QString& text, std::function<void()> before = {});
 
-    Answer message(const QString& text, const QString& title, Buttons buttons) override;
+    Answer message(const QString& text, const QString& title, Buttons buttons,
+                   const QString& detail) override;
     QString input(const QString& prompt, const QString& title, const QString& preset) override;
 
     const QList<Shown>& shown() const { return shown_; }

@@ -2,7 +2,9 @@
 // A stand-in for ucon64 in tests. It appends what it was given to the file named by STANDIN_LOG
 // ("run", "cwd<TAB>folder", then "arg<TAB>argument" per argument) and treats files as the real
 // tool does: output into the -o folder (else the working folder), keeping a NAME.bak of a file
-// it changes in place. Like the real tool it exits 0 on almost every failure.
+// it changes in place, and a folder as the file argument meaning every file in it. Like the real
+// tool it exits 0 on almost every failure. STANDIN_ROOM=N leaves room for N bytes of output, so
+// later writes come out short, still "Wrote" and exit 0, as on a full disk.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,15 +65,24 @@ fs::path outputFolder(const Options& options) {
     return fs::current_path();
 }
 
-// Writes bytes to target, first keeping an existing target as NAME.bak.
-void writeOutput(const fs::path& target, const std::string& bytes) {
+// Writes as much of bytes as the room left takes.
+void writeRoom(const fs::path& target, const std::string& bytes) {
+    static long long room =
+        std::getenv("STANDIN_ROOM") ? std::atoll(std::getenv("STANDIN_ROOM")) : (1LL << 62);
+    const std::size_t fits = std::min<long long>(room, static_cast<long long>(bytes.size()));
+    room -= static_cast<long long>(fits);
+    std::ofstream(target, std::ios::binary | std::ios::trunc).write(bytes.data(), fits);
+}
+
+// Writes bytes to target, first keeping an existing target as NAME.bak (split parts excepted).
+void writeOutput(const fs::path& target, const std::string& bytes, bool backup = true) {
     std::error_code ec;
-    if (fs::exists(target, ec)) {
-        const fs::path backup = withSuffix(target, ".bak");
-        fs::copy_file(target, backup, fs::copy_options::overwrite_existing, ec);
-        std::cout << "Wrote backup to " << backup.string() << '\n';
+    if (backup && fs::exists(target, ec)) {
+        const fs::path kept = withSuffix(target, ".bak");
+        fs::copy_file(target, kept, fs::copy_options::overwrite_existing, ec);
+        std::cout << "Wrote backup to " << kept.string() << '\n';
     }
-    std::ofstream(target, std::ios::binary | std::ios::trunc) << bytes;
+    writeRoom(target, bytes);
     std::cout << "Wrote output to " << target.string() << '\n';
 }
 
@@ -147,8 +158,8 @@ void setHeader(std::string& header, std::size_t bodyBytes, bool morePartsFollow)
 }
 
 // Parts of whole Mbit (at least 4, at most 9 parts), each with the header carrying its own size
-// and bit 6 set on all but the last. Images without a copier header are left alone here (the
-// real tool writes another copier's parts for them, which no test needs).
+// and bit 6 set on all but the last. An image without a copier header becomes another copier's
+// 8 Mbit parts and its MULTI-GD file, whatever size was asked for.
 void split(const Options& options) {
     std::string bytes;
     if (options.files.empty() || !readFile(options.files.front(), bytes))
@@ -158,8 +169,14 @@ void split(const Options& options) {
         std::cerr << "ERROR: a part must be at least 4 Mbit\n";
         return;
     }
+    const fs::path source = options.files.front();
     if (bytes.size() % 1024 != HeaderSize) {
-        std::cerr << "ERROR: no copier header\n";
+        const std::string stem = source.stem().string().substr(0, 3);
+        for (std::size_t i = 0; i * 8 * MbitBytes < bytes.size(); ++i)
+            writeOutput(outputFolder(options) / ("SF" + std::to_string(bytes.size() / MbitBytes) +
+                                                 stem + char('A' + i) + ".078"),
+                        bytes.substr(i * 8 * MbitBytes, 8 * MbitBytes), false);
+        writeOutput(outputFolder(options) / "MULTI-GD", "multi game doctor", false);
         return;
     }
     const std::string header = bytes.substr(0, HeaderSize);
@@ -174,39 +191,41 @@ void split(const Options& options) {
         std::cerr << "ERROR: more than 9 parts\n";
         return;
     }
-    const fs::path source = options.files.front();
     for (std::size_t i = 0; i < parts; ++i) {
         const std::string piece = body.substr(i * partBytes, partBytes);
         std::string partHeader = header;
         setHeader(partHeader, piece.size(), i + 1 < parts);
         writeOutput(outputFolder(options) /
                         withSuffix(source.filename(), "." + std::to_string(i + 1)),
-                    partHeader + piece);
+                    partHeader + piece, false);
     }
 }
 
 // From the named part on, the parts with the suffix counted up until one is missing; the first
-// header with the whole size and bit 6 cleared.
+// header with the whole size and bit 6 cleared. Parts without a copier header are just strung
+// together.
 void join(const Options& options) {
     std::string first;
     if (options.files.empty() || !readFile(options.files.front(), first))
         return;
-    if (first.size() < HeaderSize) {
-        std::cerr << "ERROR: not a split part\n";
-        return;
-    }
     const fs::path named = options.files.front();
-    std::string header = first.substr(0, HeaderSize);
-    std::string body = first.substr(HeaderSize);
+    const std::size_t header = first.size() % 1024 == HeaderSize ? HeaderSize : 0;
+    std::string joined = first.substr(0, header);
     long number = std::atol(named.extension().string().c_str() + 1);
     std::error_code ec;
-    for (fs::path next; fs::exists(next = withSuffix(named, "." + std::to_string(++number)), ec);) {
+    for (fs::path next = named; fs::exists(next, ec);
+         next = withSuffix(named, "." + std::to_string(++number))) {
         std::string part;
-        if (readFile(next, part) && part.size() >= HeaderSize)
-            body += part.substr(HeaderSize);
+        if (readFile(next, part) && part.size() >= header)
+            joined += part.substr(header);
+        std::cout << "Joined " << next.string() << '\n';
     }
-    setHeader(header, body.size(), false);
-    writeOutput(outputFolder(options) / withSuffix(named.filename(), ".tmp"), header + body);
+    if (header) {
+        std::string head = joined.substr(0, HeaderSize);
+        setHeader(head, joined.size() - HeaderSize, false);
+        joined.replace(0, HeaderSize, head);
+    }
+    writeOutput(outputFolder(options) / withSuffix(named.filename(), ".tmp"), joined);
 }
 
 } // namespace
@@ -235,10 +254,30 @@ int main(int argc, char** argv) {
         options.values[name] = value;
     }
 
+    // A folder means every file in it.
+    std::vector<std::string> files;
+    for (const std::string& file : options.files) {
+        std::error_code ec;
+        if (!fs::is_directory(file, ec)) {
+            files.push_back(file);
+            continue;
+        }
+        for (const auto& entry : fs::directory_iterator(file, ec))
+            if (entry.is_regular_file(ec))
+                files.push_back(entry.path().string());
+    }
+    const auto each = [&](void (*operation)(const Options&)) {
+        for (const std::string& file : files) {
+            Options one = options;
+            one.files = {file};
+            operation(one);
+        }
+    };
+
     if (options.values.count("l") || options.values.count("chk") || options.values.count("f"))
-        fix(options);
+        each(fix);
     else if (options.values.count("swc"))
-        convert(options);
+        each(convert);
     else if (options.values.count("s") && options.values.count("ssize"))
         split(options);
     else if (options.values.count("j"))
