@@ -6,7 +6,11 @@ build_dir=${KESTRIX_BUILD_DIR:-$root_dir/build}
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
                 libgmock-dev libbenchmark-dev libarchive-dev
-                desktop-file-utils unzip)
+                desktop-file-utils unzip gcc make zlib1g-dev)
+
+# The real ucon64's source release, when it lies beside the checkout: the build makes the tool
+# from it for the real-tool tests, which skip without it.
+ucon64_source=$root_dir/../shared/ucon64-2.2.1
 
 # Installs whichever of the named packages are missing; does nothing when all are there.
 need_packages() {
@@ -27,9 +31,10 @@ need_packages() {
 # Configures and builds into $build_dir; extra arguments go to CMake.
 build_project() {
   need_packages "${build_packages[@]}"
-  local werror=OFF
+  local werror=OFF tool=()
   [ -n "${CI:-}" ] && werror=ON
+  [ -d "$ucon64_source/src" ] && tool=("-DKESTRIX_UCON64_SOURCE=$(cd "$ucon64_source" && pwd)")
   cmake -S "$root_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKESTRIX_WERROR=$werror "$@" >/dev/null
+    -DKESTRIX_WERROR=$werror "${tool[@]}" "$@" >/dev/null
   cmake --build "$build_dir"
 }

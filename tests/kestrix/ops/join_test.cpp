@@ -42,19 +42,6 @@ TEST(JoinRulesTest, CommandLinesWithTheWindowsSeparator) {
 
 const QString NextDisk = NextDiskPrompt();
 
-// A part of size Mbit whose header says whether another follows: "+" followed, "." last,
-// "s" cut short, "n" without a copier header.
-QByteArray Part(char kind) {
-    QByteArray part = RomImage(Mbit);
-    if (kind == '+')
-        part[2] = static_cast<char>(part[2] | 0x40);
-    if (kind == 's')
-        part.chop(1000);
-    if (kind == 'n')
-        part[9] = 0;
-    return part;
-}
-
 class JoinTest : public KestrixTest {
 protected:
     void SetUp() override {
@@ -209,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, JoinInPlaceTest,
 struct RefusalCase {
     const char* label;
     const char* selected;
-    const char* parts;                 // kinds of GAME.1, GAME.2... as Part() makes them
+    const char* parts;                 // kinds of GAME.1, GAME.2... as PartBytes() makes them
     const char* answer;                // nullptr: the output prompt must not show
     const char* programFile;           // a file of the user's in the program folder
     std::vector<const char*> messages; // {path}: the program folder; the last one is answered No
@@ -224,9 +211,9 @@ class JoinRefusalTest : public JoinTest, public ::testing::WithParamInterface<Re
 // Each case stops before anything is gathered or run, and leaves every file as it was.
 TEST_P(JoinRefusalTest, StopsBeforeAnythingIsTouched) {
     const RefusalCase& c = GetParam();
-    putOnDisk(1, QString::fromUtf8(c.selected), Part('+'));
+    putOnDisk(1, QString::fromUtf8(c.selected), PartBytes('+'));
     for (int n = 1; c.parts[n - 1]; ++n)
-        writeFile(QStringLiteral("c/roms/GAME.%1").arg(n), Part(c.parts[n - 1]));
+        writeFile(QStringLiteral("c/roms/GAME.%1").arg(n), PartBytes(c.parts[n - 1]));
     writeFile(QStringLiteral("d/EXISTS.SWC"), "mine");
     if (c.programFile)
         writeFile(QStringLiteral("prog/") + QString::fromUtf8(c.programFile), "mine");
@@ -305,8 +292,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The tool's joined file is checked by size; a short one goes, and nothing is delivered.
 TEST_F(JoinTest, AJoinedFileCutShortIsNotDelivered) {
-    writeFile(QStringLiteral("c/roms/GAME.1"), Part('+'));
-    writeFile(QStringLiteral("c/roms/GAME.2"), Part('.'));
+    writeFile(QStringLiteral("c/roms/GAME.1"), PartBytes('+'));
+    writeFile(QStringLiteral("c/roms/GAME.2"), PartBytes('.'));
     selectInList(QStringLiteral("GAME.1"));
     qputenv("STANDIN_ROOM", "100000");
     prompter.type(output());
@@ -322,8 +309,8 @@ TEST_F(JoinTest, AJoinedFileCutShortIsNotDelivered) {
 
 // Cancel while the last part gathered says another follows: No goes back to the disk prompt.
 TEST_F(JoinTest, CancelBeforeTheLastPartIsAskedAbout) {
-    putOnDisk(1, QStringLiteral("GAME.1"), Part('+'));
-    putOnDisk(2, QStringLiteral("GAME.2"), Part('.'));
+    putOnDisk(1, QStringLiteral("GAME.1"), PartBytes('+'));
+    putOnDisk(2, QStringLiteral("GAME.2"), PartBytes('.'));
     selectOnFloppy(QStringLiteral("GAME.1"));
     prompter.type(output());
     prompter.answer(Prompter::Answer::Cancel);

@@ -35,7 +35,7 @@ Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& t
 
 QString ScriptedPrompter::input(const QString& prompt, const QString& title,
                                 const QString& preset) {
-    shown_.append({true, prompt, title, Buttons::OkCancel, preset});
+    shown_.append({true, prompt, title, Buttons::OkCancel, preset, {}});
     return next(true, prompt).text;
 }
 

@@ -214,6 +214,20 @@ TEST_F(Form1Test, RunAndWaitWhenTheSelectedFileIsGone) {
     EXPECT_EQ(form->Label4->text(), QStringLiteral("Mode 1"));
 }
 
+TEST_F(Form1Test, F5ReadsTheListsAgainKeepingTheSelection) {
+    writeFile(QStringLiteral("c/roms/B.SWC"));
+    auto form = makeForm();
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->File1->setListIndex(0);
+    writeFile(QStringLiteral("c/roms/A.SWC"));
+
+    QTest::keyClick(form->File1, Qt::Key_F5);
+    EXPECT_EQ(form->File1->fileNames(),
+              QStringList({QStringLiteral("A.SWC"), QStringLiteral("B.SWC")}));
+    EXPECT_EQ(form->File1->fileName(), QStringLiteral("B.SWC"));
+}
+
 TEST_F(Form1Test, RunAndWaitWithoutTheToolTellsWhereItLooked) {
     writeFile(QStringLiteral("c/roms/GAME.SWC"));
     QFile::remove(QDir(programFolder).filePath(QStringLiteral("ucon64")));
