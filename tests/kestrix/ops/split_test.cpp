@@ -174,44 +174,34 @@ TEST_F(SplitTest, PartsCutShortAreNamedAndGoNoFurther) {
     }
 }
 
-TEST_F(SplitTest, AnImageWithoutTheCopierHeaderIsRefused) {
-    writeFile(QStringLiteral("c/roms/GAME.sfc"), RomImage(9 * Mbit).mid(512));
-    form = makeForm();
-    form->File1->setListIndex(0);
-    prompter.answer(Prompter::Answer::Ok);
-
-    form->Command1->click();
-
-    EXPECT_EQ(prompter.texts(), QStringList(HeaderlessSplitMessage(QStringLiteral("GAME.sfc"))));
-    EXPECT_TRUE(invocations().isEmpty());
-}
-
-TEST_F(SplitTest, CheckDiskCancelRunsNothing) {
+// No header, no disk (then Cancel) or no size: nothing runs, and the probe leaves a file of the
+// user's alone.
+TEST_F(SplitTest, NothingRunsWithoutAHeaderADiskOrASize) {
+    writeFile(QStringLiteral("c/roms/RAW.sfc"), RomImage(9 * Mbit).mid(512));
     selectImage(Mbit);
-    QDir(floppy).removeRecursively(); // no disk
+    QDir(floppy).removeRecursively();
     prompter.type(QStringLiteral("A:\\"));
     prompter.answer(Prompter::Answer::Ok);
     prompter.answer(Prompter::Answer::Cancel);
-
     form->Command1->click();
-
-    const QString noDisk = QStringLiteral("No disk, invalid format or not formatted. Please take "
-                                          "necessary actions and try again by clicking OK.");
-    EXPECT_EQ(prompter.texts().mid(1), QStringList({noDisk, noDisk}));
-    EXPECT_EQ(prompter.shown()[1].buttons, Prompter::Buttons::OkCancel);
-    EXPECT_TRUE(invocations().isEmpty());
-}
-
-TEST_F(SplitTest, ProbeLeavesAUsersTestFileAlone) {
-    selectImage(Mbit);
     writeFile(QStringLiteral("floppy/test.t"), "mine");
     prompter.type(QStringLiteral("A:\\"));
-    prompter.type({}); // Cancel at the size
-
+    prompter.type({});
+    form->Command1->click();
+    form->File1->setListIndex(1);
+    prompter.answer(Prompter::Answer::Ok);
     form->Command1->click();
 
-    EXPECT_EQ(readFile(QStringLiteral("floppy/test.t")), QByteArray("mine"));
+    const QString destination = QStringLiteral("Please enter destination directory!");
+    const QString noDisk = QStringLiteral("No disk, invalid format or not formatted. Please take "
+                                          "necessary actions and try again by clicking OK.");
+    EXPECT_EQ(prompter.texts(),
+              QStringList({destination, noDisk, noDisk, destination,
+                           QStringLiteral("Please enter size (in MBit; 8MBit = 1MByte) per part."),
+                           HeaderlessSplitMessage(QStringLiteral("RAW.sfc"))}));
+    EXPECT_EQ(prompter.shown()[1].buttons, Prompter::Buttons::OkCancel);
     EXPECT_EQ(QDir(floppy).entryList(QDir::Files), QStringList(QStringLiteral("test.t")));
+    EXPECT_EQ(readFile(QStringLiteral("floppy/test.t")), QByteArray("mine"));
     EXPECT_TRUE(invocations().isEmpty());
 }
 

@@ -25,17 +25,6 @@ TEST(IOModeOptionTest, TenEntriesAndNothingOutside) {
                              "| --xswc-io=0x100| --xswc-io=0x044|"));
 }
 
-TEST(TransferLineTest, WithoutBlanksTheToolGetsTheSameWordsAsAnUnquotedLine) {
-    const QString send = SendCommandLine(Transfer::Rom, false, QStringLiteral("C:\\ROMS"),
-                                         QStringLiteral("GAME.SWC"), QStringLiteral("378"), u'\\');
-    EXPECT_EQ(SplitCommandLine(send),
-              SplitCommandLine(QStringLiteral("ucon64 --xswc C:\\ROMS\\GAME.SWC --port=378")));
-    const QString receive = ReceiveCommandLine(
-        Transfer::CartSram, QStringLiteral("C:\\DUMP\\CART.SRM"), QStringLiteral("378"), 9);
-    EXPECT_EQ(receive,
-              QStringLiteral("ucon64 --xswcc \"C:\\DUMP\\CART.SRM\" --port=378 --xswc-io=0x044"));
-}
-
 class TransferTest : public KestrixTest {
 protected:
     void SetUp() override {
