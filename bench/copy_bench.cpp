@@ -33,8 +33,7 @@ void makePart() {
 }
 
 // Each copy starts with no target, as a part's first copy onto a disk does.
-template <typename Copy>
-void Run(benchmark::State& state, Copy copy) {
+template <typename Copy> void Run(benchmark::State& state, Copy copy) {
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(target);

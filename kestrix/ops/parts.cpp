@@ -57,8 +57,8 @@ Status CheckSplitParts(const QString& folder, const QStringList& parts, qint64 i
                             .arg(BytesText(bodies), BytesText(imageBodyBytes)));
     if (problems.isEmpty())
         return {};
-    return Failure{QStringLiteral("ucon64 did not write the whole split: %1. Is there room for the "
-                                  "parts in \"%2\"?")
+    return Failure{QStringLiteral("ucon64 did not write the whole split: %1. The parts it wrote "
+                                  "were removed. Is there room for them in \"%2\"?")
                        .arg(problems.join(QStringLiteral("; ")), folder)};
 }
 

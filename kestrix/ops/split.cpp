@@ -163,13 +163,12 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
         ask.message(NoPartsMessage());
         return;
     }
+    // A set with a part missing or cut short is of no use anywhere, so none of it stays.
     if (const Status whole = CheckSplitParts(outputFolder, parts, imageBody); !whole) {
-        if (floppy) { // staging is ours, and a broken set there is of no use
-            QStringList paths;
-            for (const QString& part : parts)
-                paths.append(QDir(outputFolder).filePath(part));
-            RemoveFiles(paths);
-        }
+        QStringList paths;
+        for (const QString& part : parts)
+            paths.append(QDir(outputFolder).filePath(part));
+        RemoveFiles(paths);
         ask.message(whole.error());
         return;
     }

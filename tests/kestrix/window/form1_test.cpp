@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window/form1.h"
+#include "window/qtprompter.h"
 
 #include "support/fixture.h"
 #include "tool/cmdline.h"
 #include "window/lists.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -243,6 +245,24 @@ TEST_F(Form1Test, RunAndWaitWithoutTheToolTellsWhereItLooked) {
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("\"ucon64\"")));
     EXPECT_EQ(form->File1->listCount(), 1) << "no refresh after a failed start";
     EXPECT_EQ(form->File1->fileName(), QStringLiteral("GAME.SWC"));
+}
+
+// A box that asks is never answered OK or Yes by Escape.
+TEST(QtPrompterTest, EscapeCancels) {
+    QtPrompter prompter;
+    const std::pair<Prompter::Buttons, Prompter::Answer> cases[] = {
+        {Prompter::Buttons::OkCancel, Prompter::Answer::Cancel},
+        {Prompter::Buttons::RetryCancel, Prompter::Answer::Cancel},
+        {Prompter::Buttons::YesNo, Prompter::Answer::No}};
+    for (const auto& [buttons, answer] : cases) {
+        QTimer::singleShot(0, [] {
+            if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }))
+                QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(prompter.message(QStringLiteral("Insert new disk"), {}, buttons,
+                                   QStringLiteral("GAME.2: part 2 of 3")),
+                  answer);
+    }
 }
 
 TEST_F(Form1Test, QuitClosesTheWindow) {
