@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "result.h"
+
 #include <QList>
 #include <QString>
 
@@ -21,13 +23,24 @@ struct Volume {
 // so tests can run it in temporary folders.
 struct Platform {
     QString programFolder; // folder of the running executable, no trailing separator
+    QString workFolder;    // where the tool runs and joins, and relative answers are taken
     QString floppyRoot;    // folder standing for drive a:, empty when there is none
-    QString stagingFolder; // scratch folder for parts on their way to floppies
+    QString stagingFolder; // parts on their way to floppies; see PrivateFolder
+    uint userId = 0;       // who runs the program, to tell a staging folder of ours
     QString startFolder;   // the current folder at start
     QList<Volume> volumes; // mounted volumes, without a:
 
     static Platform fromSystem();
 };
+
+// The program folder when the user can write to it (it is the tool's working folder), else the
+// user's own kestrix folder under dataHome, created when missing.
+QString WorkFolder(const QString& programFolder, const QString& dataHome);
+
+// A folder for this user alone: the wanted one, created with mode 0700 when missing, or when it
+// belongs to someone else, is open to others or is a link, the first such folder named
+// wanted-2, wanted-3... Fails with the folder and the system's reason.
+Result<QString> PrivateFolder(const QString& wanted, uint userId);
 
 // Drive a: first, then the volumes.
 QList<Volume> DriveList(const Platform& platform);

@@ -3,9 +3,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStorageInfo>
 #include <QtGlobal>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kestrix {
 
@@ -45,9 +51,15 @@ bool isPseudoFileSystem(const QStorageInfo& volume) {
 Platform Platform::fromSystem() {
     Platform p;
     p.programFolder = QCoreApplication::applicationDirPath();
+    p.workFolder = WorkFolder(
+        p.programFolder, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
     p.floppyRoot = findFloppyRoot();
-    p.stagingFolder = QDir(QDir::tempPath()).filePath(QStringLiteral("kestrix-staging"));
-    QDir().mkpath(p.stagingFolder);
+    p.userId = ::getuid();
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    p.stagingFolder =
+        QFileInfo(runtime).isDir()
+            ? QDir(runtime).filePath(QStringLiteral("kestrix-staging"))
+            : QDir(QDir::tempPath()).filePath(QStringLiteral("kestrix-staging-%1").arg(p.userId));
     p.startFolder = QDir::currentPath();
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady() || isPseudoFileSystem(volume))
@@ -60,6 +72,31 @@ Platform Platform::fromSystem() {
              volume.rootPath()});
     }
     return p;
+}
+
+QString WorkFolder(const QString& programFolder, const QString& dataHome) {
+    if (::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
+        return programFolder;
+    const QString own = QDir(dataHome).filePath(QStringLiteral("kestrix"));
+    QDir().mkpath(own);
+    return own;
+}
+
+Result<QString> PrivateFolder(const QString& wanted, uint userId) {
+    for (int n = 1; n < 100; ++n) {
+        const QString folder = n == 1 ? wanted : QStringLiteral("%1-%2").arg(wanted).arg(n);
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+            return Failure{QStringLiteral("Cannot make the folder \"%1\" (%2).")
+                               .arg(folder, qt_error_string(errno))};
+        struct stat info {};
+        if (::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+            info.st_uid == userId && (info.st_mode & 077) == 0)
+            return folder;
+    }
+    return Failure{QStringLiteral("\"%1\" and the folders named after it belong to others or are "
+                                  "open to them.")
+                       .arg(wanted)};
 }
 
 QList<Volume> DriveList(const Platform& platform) {

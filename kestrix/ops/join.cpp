@@ -38,8 +38,8 @@ bool IsJoinWorkName(const QString& name, const QString& base, bool gathering) {
            std::all_of(number.begin(), number.end(), [](QChar c) { return c.isDigit(); });
 }
 
-QString TakenWorkName(const QString& programFolder, const QString& base, bool gathering) {
-    const QDir dir(programFolder);
+QString TakenWorkName(const QString& workFolder, const QString& base, bool gathering) {
+    const QDir dir(workFolder);
     const QStringList names = dir.entryList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     for (const QString& name : names)
@@ -54,8 +54,8 @@ QString NotFirstPartMessage() {
 }
 
 QString WorkNameTakenMessage(const QString& path) {
-    return QStringLiteral("\"%1\" is in the way: joining works with a file of that name in the "
-                          "program folder. Move it elsewhere and try again.")
+    return QStringLiteral("\"%1\" is in the way: joining works with a file of that name in that "
+                          "folder. Move it elsewhere and try again.")
         .arg(path);
 }
 
@@ -87,7 +87,7 @@ QString OutputCopyFailedMessage(const QString& reason, const QString& keptTmp) {
 }
 
 QString NotRemovedMessage(const QStringList& paths) {
-    return QStringLiteral("Could not remove from the program folder: %1")
+    return QStringLiteral("Could not remove the gathered parts: %1")
         .arg(paths.join(QStringLiteral(", ")));
 }
 
@@ -109,8 +109,8 @@ bool ConfirmOutput(Prompter& ask, const QString& output) {
         ask.message(QStringLiteral("The folder \"%1\" does not exist.").arg(info.absolutePath()));
         return false;
     }
-    return !Occupied(output) || ask.message(QStringLiteral("File exists. Overwrite?"), {},
-                                            Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
+    return !FileExists(output) || ask.message(QStringLiteral("File exists. Overwrite?"), {},
+                                              Prompter::Buttons::YesNo) == Prompter::Answer::Yes;
 }
 
 // Copies one part into the working folder, with Retry while it is not on the disk.
@@ -133,7 +133,7 @@ bool GatherPart(Prompter& ask, const QString& source, const QString& target) {
 bool GatherParts(const Operation& op, const QString& firstPath, const QString& firstPart,
                  QStringList& gathered) {
     Prompter& ask = op.prompter;
-    const QDir work(op.platform.programFolder);
+    const QDir work(op.platform.workFolder);
     const QString base = PartBase(firstPart);
     QString part = firstPart;
     QString source = firstPath;
@@ -180,13 +180,13 @@ std::optional<PartSet> CheckedSet(Prompter& ask, const QString& folder, const QS
 bool JoinParts(const Operation& op, const QString& folder, const QString& name, bool floppy,
                const QString& output, QStringList& gathered) {
     Prompter& ask = op.prompter;
-    const QDir work(op.platform.programFolder);
+    const QDir work(op.platform.workFolder);
     const QString base = PartBase(name);
     if (floppy && !GatherParts(op, JoinPath(folder, name), name, gathered))
         return false;
     const QString partsFolder = floppy ? work.path() : folder;
     const std::optional<PartSet> set = CheckedSet(ask, partsFolder, base, !floppy);
-    if (!set || !op.run(JoinToolLine(partsFolder, name)))
+    if (!set || !op.run(JoinToolLine(partsFolder, name)).started())
         return false;
     const QString tmpName = base + QStringLiteral(".tmp");
     const QFileInfo tmp(work.filePath(tmpName));
@@ -224,7 +224,7 @@ void Join(const Operation& op, const QString& folder, const QString& name, bool 
         ask.message(NoFloppyMessage());
         return;
     }
-    const QDir work(op.platform.programFolder);
+    const QDir work(op.platform.workFolder);
     const QString output = work.absoluteFilePath(hostOutput);
     const QString base = PartBase(name);
     // The join overwrites and deletes these names in the working folder, so none may be the

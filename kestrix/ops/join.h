@@ -20,13 +20,13 @@ QString PartName(const QString& base, int number);
 // "ucon64 -j --snes " and the quoted path of the first part.
 QString JoinToolLine(const QString& folder, const QString& name, QChar separator = hostSeparator());
 
-// A name the join writes or deletes in the program folder: base.tmp, and when gathering from
+// A name the join writes or deletes in the working folder: base.tmp, and when gathering from
 // disks base.N for every part number N.
 bool IsJoinWorkName(const QString& name, const QString& base, bool gathering);
 
-// The first entry of the program folder that bears such a name: a file of the user's that the
+// The first entry of the working folder that bears such a name: a file of the user's that the
 // join would overwrite or delete. Empty when there is none.
-QString TakenWorkName(const QString& programFolder, const QString& base, bool gathering);
+QString TakenWorkName(const QString& workFolder, const QString& base, bool gathering);
 
 QString NotFirstPartMessage();
 QString WorkNameTakenMessage(const QString& path);

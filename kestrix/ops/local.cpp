@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/local.h"
 
+#include "header/header.h"
+
+#include <QDir>
+
 namespace kestrix {
 
 namespace {
@@ -22,7 +26,7 @@ QString ToolText(LocalOp op) {
 
 } // namespace
 
-bool SwitchesToProgramFolder(LocalOp op) {
+bool SwitchesToWorkFolder(LocalOp op) {
     return op != LocalOp::Convert;
 }
 
@@ -33,6 +37,29 @@ QString LocalCommandLine(LocalOp op, const QString& folder, const QString& name,
 
 QString CannotReadMessage(const QString& path, const QString& reason) {
     return QStringLiteral("Cannot read \"%1\" (%2).").arg(path, reason);
+}
+
+void LocalOperation(const Operation& op, LocalOp kind, FileSlot& slot1, const QString& folder,
+                    const QString& name) {
+    const QString path = JoinPath(folder, name);
+    if (name.isEmpty()) {
+        op.prompter.message(CannotReadMessage(path, QStringLiteral("no file is selected")));
+        return;
+    }
+    const std::optional<QByteArray> bytes = slot1.ReadStart(path, HeaderBytes);
+    if (!bytes) {
+        op.prompter.message(CannotReadMessage(path, slot1.error()));
+        return;
+    }
+    if (kind == LocalOp::Convert && CarriesHeaderId(*bytes)) {
+        op.prompter.message(QStringLiteral("ROM is already in SWC format!"),
+                            QStringLiteral("Note"));
+        return;
+    }
+    // The slot is closed again by now, so the re-selection after the run can read the header.
+    if (SwitchesToWorkFolder(kind))
+        QDir::setCurrent(op.platform.workFolder);
+    op.run(LocalCommandLine(kind, folder, name));
 }
 
 } // namespace kestrix

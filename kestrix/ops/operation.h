@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform.h"
+#include "tool/runner.h"
 #include "window/prompter.h"
 
 #include <QString>
@@ -9,9 +10,9 @@
 
 namespace kestrix {
 
-// Runs a command line for the tool and waits for it; false when the tool could not be started
-// or failed, the user having been told why.
-using Runner = std::function<bool(const QString& commandLine)>;
+// Runs a command line for the tool and waits for it, then re-reads the lists; a tool that could
+// not be started has been reported to the user.
+using Runner = std::function<RunResult(const QString& commandLine)>;
 
 // What an operation needs from the window: the host's facts, the user, and the tool.
 struct Operation {

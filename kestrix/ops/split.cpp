@@ -80,9 +80,9 @@ bool PartNumberLess(const QString& a, const QString& b) {
     return a < b;
 }
 
-QString NoPartsMessage() {
-    return QStringLiteral("No parts were written. Read ucon64's output for the reason (a part size "
-                          "below 4 Mbit, or an image smaller than one part, is not split).");
+QString NoPartsMessage(const QString& folder) {
+    return QStringLiteral("ucon64 wrote no parts into \"%1\". Read its output for the reason.")
+        .arg(folder);
 }
 
 QString HeaderlessSplitMessage(const QString& name) {
@@ -139,8 +139,15 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
     if (size.isEmpty())
         return;
 
-    QString output = host.stagingFolder;
-    if (!floppy) {
+    QString output;
+    if (floppy) {
+        const Result<QString> staging = PrivateFolder(host.stagingFolder, host.userId);
+        if (!staging) {
+            ask.message(staging.error());
+            return;
+        }
+        output = *staging;
+    } else {
         output = HostPath(destination, host.floppyRoot);
         if (output.isEmpty()) {
             ask.message(NoFloppyMessage());
@@ -148,19 +155,19 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
         }
     }
     // The tool would fall back to its working folder for a folder that is not there.
-    const QString outputFolder = QDir(host.programFolder).absoluteFilePath(output);
-    if (floppy ? !QDir().mkpath(outputFolder) : !QFileInfo(outputFolder).isDir()) {
+    const QString outputFolder = QDir(host.workFolder).absoluteFilePath(output);
+    if (!QFileInfo(outputFolder).isDir()) {
         ask.message(QStringLiteral("The folder \"%1\" does not exist.").arg(outputFolder));
         return;
     }
     const qint64 imageBody = QFileInfo(image).size() - 512;
-    QDir::setCurrent(host.programFolder);
+    QDir::setCurrent(host.workFolder);
     const FolderStamps before = StampFiles(outputFolder);
-    if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)))
+    if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)).started())
         return;
     const QStringList parts = WrittenFiles(before, StampFiles(outputFolder));
     if (parts.isEmpty()) {
-        ask.message(NoPartsMessage());
+        ask.message(NoPartsMessage(outputFolder));
         return;
     }
     // A set with a part missing or cut short is of no use anywhere, so none of it stays.
@@ -172,9 +179,9 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
         ask.message(whole.error());
         return;
     }
-    if (floppy && !CopyToDisks(op, parts, destination))
+    if (floppy && !CopyToDisks(op, outputFolder, parts, destination))
         return;
-    QDir::setCurrent(host.programFolder);
+    QDir::setCurrent(host.workFolder);
     ask.message(QStringLiteral("Done!"));
 }
 
@@ -193,9 +200,10 @@ bool CheckDisk(const Operation& op) {
     return true;
 }
 
-bool CopyToDisks(const Operation& op, const QStringList& parts, const QString& destination) {
+bool CopyToDisks(const Operation& op, const QString& stagingFolder, const QStringList& parts,
+                 const QString& destination) {
     Prompter& ask = op.prompter;
-    const QDir staging(op.platform.stagingFolder);
+    const QDir staging(stagingFolder);
     const auto stop = [&](qsizetype from) {
         ask.message(DiskCopyStoppedMessage(parts.mid(from), staging.path()));
         return false;

@@ -45,7 +45,7 @@ QStringList WrittenFiles(const FolderStamps& before, const FolderStamps& after);
 // NAME.2 before NAME.10: a numeric last suffix compares as a number.
 bool PartNumberLess(const QString& a, const QString& b);
 
-QString NoPartsMessage();
+QString NoPartsMessage(const QString& folder);
 QString HeaderlessSplitMessage(const QString& name);
 QString DiskPrompt();
 QString DiskCopyFailedMessage(const QString& reason);
@@ -60,6 +60,7 @@ bool CheckDisk(const Operation& op);
 
 // One part per disk, a prompt before each; a part leaves staging once it is whole on its disk.
 // False when the user stopped, the rest of the parts staying in staging.
-bool CopyToDisks(const Operation& op, const QStringList& parts, const QString& destination);
+bool CopyToDisks(const Operation& op, const QString& stagingFolder, const QStringList& parts,
+                 const QString& destination);
 
 } // namespace kestrix

@@ -47,6 +47,8 @@ RunResult StartAndWait(const QString& commandLine, const QString& programFolder)
     }
     process.waitForFinished(-1);
     result.status = RunResult::Status::Finished;
+    result.exitCode = process.exitCode();
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
     return result;
 }
 
@@ -57,22 +59,6 @@ QString StartFailureMessage(const RunResult& result, const QString& programFolde
     return QStringLiteral("Could not start \"%1\": it was looked for in the program folder (%2) "
                           "and on PATH, and is not there or cannot be run.")
         .arg(result.program, QDir::toNativeSeparators(programFolder));
-}
-
-bool FileExists(const QString& path) {
-    const QFileInfo info(path);
-    const QString name = info.fileName();
-    if (name.isEmpty())
-        return false;
-    QDir folder = info.dir();
-    QDir::Filters filter = QDir::Files | QDir::NoDotAndDotDot | QDir::CaseSensitive;
-    if (name.contains(u'*') || name.contains(u'?')) {
-        // Only "*" and "?" are wildcards here; brackets are plain characters.
-        QString pattern = name;
-        pattern.replace(u'[', QStringLiteral("[[]"));
-        return !folder.entryList({pattern}, filter).isEmpty();
-    }
-    return info.isFile() && !name.startsWith(u'.');
 }
 
 } // namespace kestrix

@@ -9,11 +9,15 @@ namespace kestrix {
 struct RunResult {
     enum class Status { Finished, NotFound, FailedToStart };
     Status status = Status::NotFound;
-    QString program;  // the first word of the command line
-    QString resolved; // the executable that was started, when found
-    QString error;    // the system's reason when it could not be started
+    QString program;      // the first word of the command line
+    QString resolved;     // the executable that was started, when found
+    QString error;        // the system's reason when it could not be started
+    int exitCode = 0;     // once finished
+    bool crashed = false; // ended by a signal
 
     bool started() const { return status == Status::Finished; }
+    // Ended by itself with status 0.
+    bool ok() const { return started() && !crashed && exitCode == 0; }
 };
 
 // Where a program named by the first word of a command line is taken from: a name with a folder
@@ -26,9 +30,5 @@ RunResult StartAndWait(const QString& commandLine, const QString& programFolder)
 
 // The user's message for a command line that could not be started.
 QString StartFailureMessage(const RunResult& result, const QString& programFolder);
-
-// True for an existing plain file that is not hidden; "*" and "?" in the last component match
-// as a pattern.
-bool FileExists(const QString& path);
 
 } // namespace kestrix

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/lpt.h"
 
+#include "ops/local.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -24,7 +27,7 @@ QString ToolOption(Transfer kind, bool realTimeSave) {
 
 } // namespace
 
-bool Occupied(const QString& path) {
+bool FileExists(const QString& path) {
     const QFileInfo info(path);
     return info.exists() || info.isSymLink();
 }
@@ -46,7 +49,9 @@ QString SendCommandLine(Transfer kind, bool realTimeSave, const QString& folder,
 QString ReceiveCommandLine(Transfer kind, const QString& destination, const QString& port,
                            int ioModeIndex) {
     const bool takesMode = kind == Transfer::Rom || kind == Transfer::CartSram;
-    return QStringLiteral("ucon64 ") + ToolOption(kind, false) + u' ' + QuotePath(destination) +
+    const QString path =
+        destination.startsWith(u'-') ? QStringLiteral("./") + destination : destination;
+    return QStringLiteral("ucon64 ") + ToolOption(kind, false) + u' ' + QuotePath(path) +
            QStringLiteral(" --port=") + port + (takesMode ? IOModeOption(ioModeIndex) : QString());
 }
 
@@ -60,32 +65,109 @@ QString DestinationPrompt(Transfer kind) {
         .arg(QLatin1StringView(example));
 }
 
-std::optional<MovedAside> MoveAside(const QString& path, QString* error) {
+Result<MovedAside> MoveAside(const QString& path) {
     MovedAside aside{path, path + QStringLiteral(".old")};
-    for (int n = 2; Occupied(aside.backup); ++n)
+    for (int n = 2; FileExists(aside.backup); ++n)
         aside.backup = path + QStringLiteral(".old") + QString::number(n);
     QFile file(path);
-    if (!file.rename(aside.backup)) {
-        *error = QStringLiteral("Cannot move \"%1\" out of the way (%2). Nothing was received.")
-                     .arg(path, file.errorString());
-        return std::nullopt;
-    }
+    if (!file.rename(aside.backup))
+        return Failure{
+            QStringLiteral("Cannot move \"%1\" out of the way (%2). Nothing was received.")
+                .arg(path, file.errorString())};
     return aside;
 }
 
-QString PutBack(const MovedAside& aside) {
-    if (Occupied(aside.path)) {
-        if (QFile::remove(aside.backup))
-            return {};
-        return QStringLiteral("The old file is still kept as \"%1\"; it could not be deleted.")
-            .arg(aside.backup);
-    }
+Status Discard(const MovedAside& aside) {
+    if (QFile::remove(aside.backup))
+        return {};
+    return Failure{QStringLiteral("The old file is still kept as \"%1\"; it could not be deleted.")
+                       .arg(aside.backup)};
+}
+
+Status PutBack(const MovedAside& aside) {
+    QFile::remove(aside.path);
     QFile backup(aside.backup);
     if (backup.rename(aside.path))
         return {};
-    return QStringLiteral("Nothing was received, and the old file could not be put back (%1): it "
-                          "is kept as \"%2\".")
-        .arg(backup.errorString(), aside.backup);
+    return Failure{QStringLiteral("The old file could not be put back (%1): it is kept as \"%2\".")
+                       .arg(backup.errorString(), aside.backup)};
+}
+
+QString ReceiveFailure(const RunResult& run, const QString& target) {
+    constexpr qint64 HeaderStub = 512;
+    const QFileInfo received(target);
+    if (run.crashed)
+        return QStringLiteral("ucon64 was ended by a signal");
+    if (run.exitCode != 0)
+        return QStringLiteral("ucon64 ended with status %1").arg(run.exitCode);
+    if (!received.isFile())
+        return QStringLiteral("ucon64 wrote no file");
+    if (received.size() <= HeaderStub)
+        return QStringLiteral("ucon64 wrote only %1 bytes, no more than a header")
+            .arg(received.size());
+    return {};
+}
+
+void Send(const Operation& op, Transfer kind, bool realTimeSave, const QString& folder,
+          const QString& name, const QString& port) {
+    const QString path = JoinPath(folder, name);
+    if (name.isEmpty() || !QFileInfo(path).isFile()) {
+        op.prompter.message(CannotReadMessage(path, name.isEmpty()
+                                                        ? QStringLiteral("no file is selected")
+                                                        : QStringLiteral("the file is gone")));
+        return;
+    }
+    op.run(SendCommandLine(kind, realTimeSave, folder, name, port));
+}
+
+void Receive(const Operation& op, Transfer kind, const QString& port, int ioModeIndex) {
+    Prompter& ask = op.prompter;
+    const QString answer = ask.input(DestinationPrompt(kind));
+    if (answer.isEmpty())
+        return;
+    const QString destination = HostPath(answer, op.platform.floppyRoot);
+    if (destination.isEmpty()) {
+        ask.message(NoFloppyMessage());
+        return;
+    }
+    // The tool resolves a relative path in the folder it runs in.
+    const QString target = QDir(op.platform.workFolder).absoluteFilePath(destination);
+    if (QFileInfo(target).isDir()) {
+        ask.message(QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(target));
+        return;
+    }
+    std::optional<MovedAside> aside;
+    if (FileExists(target)) {
+        if (ask.message(QStringLiteral("File exists. Overwrite?"), {}, Prompter::Buttons::YesNo) !=
+            Prompter::Answer::Yes)
+            return;
+        const Result<MovedAside> moved = MoveAside(target);
+        if (!moved) {
+            ask.message(moved.error());
+            return;
+        }
+        aside = *moved;
+    }
+    QDir::setCurrent(op.platform.workFolder);
+    const RunResult run = op.run(ReceiveCommandLine(kind, destination, port, ioModeIndex));
+    const QString failure = run.started() ? ReceiveFailure(run, target) : QString();
+    if (run.started() && failure.isEmpty()) {
+        if (const Status discarded = aside ? Discard(*aside) : Status(); !discarded)
+            ask.message(discarded.error());
+        return;
+    }
+    // Only what the run left there goes; the user's old file comes back.
+    if (!aside && run.started())
+        QFile::remove(target);
+    const Status back = aside ? PutBack(*aside) : Status();
+    if (!failure.isEmpty())
+        ask.message(QStringLiteral("Nothing was received into \"%1\": %2.%3")
+                        .arg(target, failure,
+                             !aside ? QString()
+                             : back ? QStringLiteral(" The old file is back in place.")
+                                    : u' ' + back.error()));
+    else if (!back)
+        ask.message(back.error());
 }
 
 } // namespace kestrix

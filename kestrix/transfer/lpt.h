@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ops/operation.h"
+#include "result.h"
 #include "tool/cmdline.h"
 
 #include <QString>
@@ -21,7 +23,8 @@ QString SendCommandLine(Transfer kind, bool realTimeSave, const QString& folder,
                         const QString& name, const QString& port,
                         QChar separator = hostSeparator());
 
-// Receives into the destination; a ROM and cartridge SRAM add the I/O mode.
+// Receives into the destination; a ROM and cartridge SRAM add the I/O mode. A relative
+// destination beginning with "-" gets "./" before it, or the tool would take it for an option.
 QString ReceiveCommandLine(Transfer kind, const QString& destination, const QString& port,
                            int ioModeIndex);
 
@@ -35,15 +38,31 @@ struct MovedAside {
     QString backup;
 };
 
-// Something is at path: a file, a folder, or a link, dangling ones too (renaming onto it would
-// replace it).
-bool Occupied(const QString& path);
+// Something is at the literal path: a file, a folder, or a link, dangling ones too (renaming
+// onto it would replace it).
+bool FileExists(const QString& path);
 
-// Renames path to a free name beside it; nothing, with *error set, when that fails.
-std::optional<MovedAside> MoveAside(const QString& path, QString* error);
+// Renames path to a free name beside it.
+Result<MovedAside> MoveAside(const QString& path);
 
-// After the tool: deletes the backup when the tool wrote the destination, else renames it back.
-// Empty on success, else what the user must be told (where the old file is now).
-QString PutBack(const MovedAside& aside);
+// After a receive: deletes the old file.
+Status Discard(const MovedAside& aside);
+
+// After a receive that brought nothing: removes what the run left at the path and puts the old
+// file back.
+Status PutBack(const MovedAside& aside);
+
+// Why a receive brought nothing, or empty when the tool ended well and wrote more than the
+// 512-byte header it writes before it first talks to the copier.
+QString ReceiveFailure(const RunResult& run, const QString& target);
+
+// A send button: the selected file to the copier; a missing file is reported, since the tool
+// would receive into it.
+void Send(const Operation& op, Transfer kind, bool realTimeSave, const QString& folder,
+          const QString& name, const QString& port);
+
+// A receive button: asks for the destination, keeps an old file there aside while the tool
+// receives, and replaces it only with a file really received.
+void Receive(const Operation& op, Transfer kind, const QString& port, int ioModeIndex);
 
 } // namespace kestrix

@@ -292,25 +292,11 @@ void Form1::Command5_Click() {
 }
 
 void Form1::Command7_Click() {
-    if (!fileSelected())
-        return;
-    const std::optional<QByteArray> bytes = slot1_.ReadStart(SelectedPath(), HeaderBytes);
-    if (!bytes) {
-        prompter_.message(CannotReadMessage(SelectedPath(), slot1_.error()));
-        return;
-    }
-    if (CarriesHeaderId(*bytes)) {
-        prompter_.message(QStringLiteral("ROM is already in SWC format!"), QStringLiteral("Note"));
-        return;
-    }
     runLocal(LocalOp::Convert);
 }
 
-// The slot is closed again by now, so the re-selection after the run can read the header.
-void Form1::runLocal(LocalOp op) {
-    if (SwitchesToProgramFolder(op))
-        QDir::setCurrent(platform_.programFolder);
-    RunAndWait(LocalCommandLine(op, Dir1->path(), File1->fileName()));
+void Form1::runLocal(LocalOp kind) {
+    LocalOperation(operation(), kind, slot1_, Dir1->path(), File1->fileName());
 }
 
 void Form1::Combo1_Click(int index) {
@@ -353,60 +339,12 @@ void Form1::Command17_Click() {
     send(Transfer::Rts);
 }
 
-// The tool would receive into a path with no file, the opposite of what was asked.
 void Form1::send(Transfer kind) {
-    if (!fileSelected())
-        return;
-    if (!QFileInfo(SelectedPath()).isFile()) {
-        prompter_.message(CannotReadMessage(SelectedPath(), QStringLiteral("the file is gone")));
-        return;
-    }
-    RunAndWait(
-        SendCommandLine(kind, Check1->isChecked(), Dir1->path(), File1->fileName(), Text1->text()));
+    Send(operation(), kind, Check1->isChecked(), Dir1->path(), File1->fileName(), Text1->text());
 }
 
-// The tool receives only into a path that does not exist (it would send an existing file), and
-// resolves a relative one in the program folder, where it runs.
 void Form1::receive(Transfer kind) {
-    const QString answer = prompter_.input(DestinationPrompt(kind));
-    if (answer.isEmpty())
-        return;
-    const QString destination = HostPath(answer, platform_.floppyRoot);
-    if (destination.isEmpty()) {
-        prompter_.message(NoFloppyMessage());
-        return;
-    }
-    const QFileInfo target(QDir(platform_.programFolder).absoluteFilePath(destination));
-    if (target.isDir()) {
-        prompter_.message(
-            QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(target.filePath()));
-        return;
-    }
-    std::optional<MovedAside> aside;
-    if (Occupied(target.filePath())) {
-        if (prompter_.message(QStringLiteral("File exists. Overwrite?"), {},
-                              Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
-            return;
-        QString error;
-        aside = MoveAside(target.filePath(), &error);
-        if (!aside) {
-            prompter_.message(error);
-            return;
-        }
-    }
-    QDir::setCurrent(platform_.programFolder);
-    RunAndWait(ReceiveCommandLine(kind, destination, Text1->text(), ioModeIndex_));
-    if (aside) {
-        if (const QString problem = PutBack(*aside); !problem.isEmpty())
-            prompter_.message(problem);
-    }
-}
-
-bool Form1::fileSelected() {
-    if (!File1->fileName().isEmpty())
-        return true;
-    prompter_.message(CannotReadMessage(SelectedPath(), QStringLiteral("no file is selected")));
-    return false;
+    Receive(operation(), kind, Text1->text(), ioModeIndex_);
 }
 
 QString Form1::SelectedPath() const {
@@ -439,14 +377,14 @@ Operation Form1::operation() {
     return {platform_, prompter_, [this](const QString& line) { return RunAndWait(line); }};
 }
 
-bool Form1::RunAndWait(const QString& CommandLine) {
+RunResult Form1::RunAndWait(const QString& CommandLine) {
     const RunResult result = StartAndWait(CommandLine, platform_.programFolder);
     if (!result.started()) {
         prompter_.message(StartFailureMessage(result, platform_.programFolder));
-        return false;
+        return result;
     }
     refreshLists();
-    return true;
+    return result;
 }
 
 void Form1::refreshLists() {

@@ -35,9 +35,8 @@ public:
     ~Form1() override;
 
     // Runs a command line for the tool and waits for it, then re-reads both lists keeping the
-    // folder and file selected. False (after telling the user) when the tool could not be
-    // started; the calling operation must stop then.
-    bool RunAndWait(const QString& CommandLine);
+    // folder and file selected. A tool that could not be started is reported to the user.
+    RunResult RunAndWait(const QString& CommandLine);
 
     // The file selected in File1, joined to Dir1's folder.
     QString SelectedPath() const;
@@ -116,9 +115,7 @@ private:
     void Command17_Click();
     void send(Transfer kind);
     void receive(Transfer kind);
-    void runLocal(LocalOp op);
-    // False, after telling the user, when File1 has no file selected.
-    bool fileSelected();
+    void runLocal(LocalOp kind);
     // The window's part of every operation: the host, the prompter and RunAndWait.
     Operation operation();
     // Re-reads both lists, keeping the folder and file selected where they still are.

@@ -119,7 +119,8 @@ TEST_F(PanelTest, MouseKeyboardAndReselectionAfterAToolRunRefreshIt) {
     // The stand-in keeps GAME.bak, which sorts before GAME.swc; the panel shows GAME.swc again.
     form->Label2->setText(QStringLiteral("stale"));
     ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 --chk ") + QuotePath(form->SelectedPath()) +
-                                 QStringLiteral(" -o=") + QuotePath(work)));
+                                 QStringLiteral(" -o=") + QuotePath(work))
+                    .started());
     EXPECT_EQ(form->File1->listIndex(), 2);
     EXPECT_EQ(form->Label2->text(), QStringLiteral("32"));
 }

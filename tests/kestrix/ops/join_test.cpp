@@ -2,6 +2,7 @@
 // "Join": first parts, sets joined in place or gathered from disks, and the round trip.
 #include "ops/join.h"
 #include "ops/parts.h"
+#include "platform.h"
 
 #include "support/disk_box.h"
 #include "support/fixture.h"
@@ -31,13 +32,6 @@ TEST(JoinRulesTest, FirstPartsAndTheirBase) {
     EXPECT_TRUE(IsJoinWorkName(QStringLiteral("GAME.12"), base, true));
     for (const char* other : {"GAME.02", "GAME.", "GAME.1a", "GAME.SWC", "GAMES.1"})
         EXPECT_FALSE(IsJoinWorkName(QString::fromUtf8(other), base, true)) << other;
-}
-
-TEST(JoinRulesTest, CommandLinesWithTheWindowsSeparator) {
-    EXPECT_EQ(JoinToolLine(QStringLiteral("C:\\"), QStringLiteral("GAME.1"), u'\\'),
-              QStringLiteral("ucon64 -j --snes \"C:\\\\GAME.1\""));
-    EXPECT_EQ(JoinToolLine(QStringLiteral("C:\\KESTRIX"), QStringLiteral("GAME.1"), u'\\'),
-              QStringLiteral("ucon64 -j --snes \"C:\\KESTRIX\\GAME.1\""));
 }
 
 const QString NextDisk = NextDiskPrompt();
@@ -255,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "OUT.SWC",
                     "GAME.2",
                     {"\"{path}/GAME.2\" is in the way: joining works with a file of that name in "
-                     "the program folder. Move it elsewhere and try again."}},
+                     "that folder. Move it elsewhere and try again."}},
         RefusalCase{"output is the joined file",
                     "GAME.1",
                     "",
@@ -305,6 +299,42 @@ TEST_F(JoinTest, AJoinedFileCutShortIsNotDelivered) {
               JoinedSizeMessage(QStringLiteral("GAME.tmp"), 100000, 512 + 2 * Mbit));
     EXPECT_EQ(programFiles(), QStringList(QStringLiteral("ucon64")));
     EXPECT_FALSE(QFileInfo::exists(output()));
+}
+
+// Installed where the user cannot write: the tool runs, joins and receives in the user's own
+// folder instead.
+TEST_F(JoinTest, AProgramFolderTheUserCannotWriteTo) {
+    if (!mountReadOnly(programFolder))
+        GTEST_SKIP() << "a read-only program folder needs root for its bind mount";
+    Platform p = platform();
+    p.workFolder = WorkFolder(programFolder, path(QStringLiteral("share")));
+    const QString own = path(QStringLiteral("share/kestrix"));
+    ASSERT_EQ(p.workFolder, own);
+    form = makeForm(p);
+    writeFile(QStringLiteral("c/roms/GAME.1"), PartBytes('+'));
+    writeFile(QStringLiteral("c/roms/GAME.2"), PartBytes('.'));
+    selectInList(QStringLiteral("GAME.1"));
+    prompter.type(output());
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command2->click();
+    putOnDisk(1, QStringLiteral("GAME.1"), PartBytes('+'));
+    putOnDisk(2, QStringLiteral("GAME.2"), PartBytes('.'));
+    selectOnFloppy(QStringLiteral("GAME.1"));
+    prompter.type(path(QStringLiteral("d/FROM.SWC")));
+    prompter.answer(Prompter::Answer::Ok, [this] { disks->insert(2); });
+    prompter.answer(Prompter::Answer::Cancel);
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command2->click();
+    prompter.type(QStringLiteral("NEW.SRM"));
+    form->Command13->click();
+
+    EXPECT_EQ(prompter.texts().count(QStringLiteral("Done!")), 2)
+        << prompter.texts().join(u'\n').toStdString();
+    EXPECT_EQ(readFile(QStringLiteral("d/FROM.SWC")), readFile(QStringLiteral("d/JOINED.SWC")));
+    EXPECT_EQ(readFile(QStringLiteral("share/kestrix/NEW.SRM")), CopierData());
+    for (const Invocation& run : invocations())
+        EXPECT_EQ(run.cwd, own);
+    EXPECT_EQ(QDir(own).entryList(QDir::Files), QStringList(QStringLiteral("NEW.SRM")));
 }
 
 // Cancel while the last part gathered says another follows: No goes back to the disk prompt.

@@ -97,7 +97,7 @@ TEST_P(SplitSizeTest, AsksAgainAboveElevenOnlyForTheFloppy) {
     for (std::size_t i = 1; i < c.sizes.size(); ++i)
         expected.append(QStringLiteral("Sorry, a 1.44MB floppy disk can hold a maximum of 11 Mbit. "
                                        "Please select a different size."));
-    expected.append(NoPartsMessage());
+    expected.append(NoPartsMessage(c.staged ? staging : floppy));
     EXPECT_EQ(prompter.texts(), expected);
     EXPECT_EQ(prompter.shown()[0].preset, QStringLiteral("A:\\"));
     EXPECT_EQ(prompter.shown()[1].title, QStringLiteral("Kestrix"));
@@ -133,9 +133,12 @@ TEST_F(SplitTest, IntoAFolderWithBlanks) {
     EXPECT_TRUE(stagingFiles().isEmpty());
 }
 
+// The staging folder is open to others, as another user's would be, so a private one is taken.
 TEST_F(SplitTest, OnlyThisSplitsPartsGoOntoDisksAndLeaveStaging) {
     selectImage(9 * Mbit);
     writeFile(QStringLiteral("staging/OLD.1"), "left from before");
+    QFile::setPermissions(staging,
+                          QFile::permissions(staging) | QFile::ReadOther | QFile::ExeOther);
     prompter.type(QStringLiteral("A:\\"));
     prompter.type(QStringLiteral("4"));
     expectDiskPrompts(3);
@@ -148,6 +151,7 @@ TEST_F(SplitTest, OnlyThisSplitsPartsGoOntoDisksAndLeaveStaging) {
     for (int disk = 1; disk <= 3; ++disk)
         EXPECT_EQ(disks->files(disk), QStringList(QStringLiteral("GAME.%1").arg(disk)));
     EXPECT_EQ(stagingFiles(), QStringList(QStringLiteral("OLD.1")));
+    EXPECT_TRUE(QDir(staging + QStringLiteral("-2")).isEmpty());
     EXPECT_EQ(prompter.shown()[3].text, DiskPrompt());
     EXPECT_EQ(prompter.shown()[3].detail, QStringLiteral("GAME.2: part 2 of 3"));
     EXPECT_EQ(prompter.shown()[3].buttons, Prompter::Buttons::OkCancel);
@@ -318,20 +322,17 @@ TEST_P(CopyFileTest, EveryByteOrNothing) {
         << "no temporary copy may be left";
 }
 
+const char* const CutShort =
+    "Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 bytes (File too large).";
+
 INSTANTIATE_TEST_SUITE_P(
     Modes, CopyFileTest,
     ::testing::Values(
         CopyCase{"fresh", CopyMode::Beside, false, 0, "", "new"},
         CopyCase{"over an old file", CopyMode::Beside, true, 0, "", "new"},
-        CopyCase{"fresh, cut short", CopyMode::Beside, false, 40000,
-                 "Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 bytes (File too large).",
-                 ""},
-        CopyCase{"beside an old file, cut short", CopyMode::Beside, true, 40000,
-                 "Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 bytes (File too large).",
-                 "old"},
-        CopyCase{"in place, cut short", CopyMode::InPlace, true, 40000,
-                 "Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 bytes (File too large).",
-                 ""}));
+        CopyCase{"fresh, cut short", CopyMode::Beside, false, 40000, CutShort, ""},
+        CopyCase{"beside an old file, cut short", CopyMode::Beside, true, 40000, CutShort, "old"},
+        CopyCase{"in place, cut short", CopyMode::InPlace, true, 40000, CutShort, ""}));
 
 } // namespace
 } // namespace kestrix::test

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace kestrix::test {
 
@@ -17,8 +19,10 @@ void KestrixTest::SetUp() {
     drive = path(QStringLiteral("c"));
     work = path(QStringLiteral("c/roms"));
     data = path(QStringLiteral("d"));
-    for (const QString& folder : {programFolder, floppy, staging, work, data})
+    for (const QString& folder : {programFolder, floppy, work, data})
         ASSERT_TRUE(QDir().mkpath(folder));
+    // Staging is the user's alone, or the split takes another folder.
+    ASSERT_TRUE(QDir().mkdir(staging, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     const QString tool = QDir(programFolder).filePath(QStringLiteral("ucon64"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(KESTRIX_STANDIN), tool)) << "stand-in tool missing";
     QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
@@ -26,10 +30,29 @@ void KestrixTest::SetUp() {
 }
 
 void KestrixTest::TearDown() {
+    for (auto it = mounts_.crbegin(); it != mounts_.crend(); ++it)
+        ::umount2(QFile::encodeName(*it).constData(), MNT_DETACH);
     QDir::setCurrent(savedCwd_);
     qputenv("PATH", savedPath_);
-    qunsetenv("STANDIN_RECEIVE_FAILS");
+    qunsetenv("STANDIN_COPIER");
     qunsetenv("STANDIN_ROOM");
+}
+
+bool KestrixTest::mountTmpfs(const QString& folder, qint64 bytes) {
+    const QByteArray size = "size=" + QByteArray::number(bytes);
+    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size.constData()) != 0)
+        return false;
+    mounts_.append(folder);
+    return true;
+}
+
+bool KestrixTest::mountReadOnly(const QString& folder) {
+    const QByteArray name = QFile::encodeName(folder);
+    if (::mount(name.constData(), name.constData(), nullptr, MS_BIND, nullptr) != 0)
+        return false;
+    mounts_.append(folder);
+    return ::mount(nullptr, name.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) ==
+           0;
 }
 
 QString KestrixTest::path(const QString& relative) const {
@@ -55,6 +78,8 @@ QByteArray KestrixTest::readFile(const QString& relative) const {
 Platform KestrixTest::platform() const {
     Platform p;
     p.programFolder = programFolder;
+    p.workFolder = programFolder;
+    p.userId = ::getuid();
     p.floppyRoot = floppy;
     p.stagingFolder = staging;
     p.startFolder = work;

@@ -13,6 +13,11 @@
 
 namespace kestrix::test {
 
+// What the stand-in receives from the copier.
+inline QByteArray CopierData() {
+    return QByteArray(512, '\0') + "copier data" + QByteArray(501, '.');
+}
+
 struct Invocation {
     QString cwd;
     QStringList argv; // without the program name
@@ -39,6 +44,11 @@ protected:
     // What the stand-in tool was given, run by run.
     QList<Invocation> invocations() const;
 
+    // Mounts for one test, undone after it, also when it fails; false without the right to
+    // mount (root). A tmpfs of the given size, or the folder over itself, read-only.
+    bool mountTmpfs(const QString& folder, qint64 bytes);
+    bool mountReadOnly(const QString& folder);
+
     QTemporaryDir tmp;
     ScriptedPrompter prompter;
     QString programFolder, floppy, staging, drive, work, data;
@@ -46,6 +56,7 @@ protected:
 private:
     QString savedCwd_;
     QByteArray savedPath_;
+    QStringList mounts_;
 };
 
 } // namespace kestrix::test

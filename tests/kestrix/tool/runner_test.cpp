@@ -10,24 +10,6 @@
 namespace kestrix::test {
 namespace {
 
-class FileExistsTest : public KestrixTest {};
-
-TEST_F(FileExistsTest, PlainVisibleFilesOnly) {
-    writeFile(QStringLiteral("c/roms/GAME.SWC"));
-    writeFile(QStringLiteral("c/roms/.hidden"));
-    writeFile(QStringLiteral("c/roms/[x].swc"));
-    const struct {
-        const char* path;
-        bool exists;
-    } cases[] = {{"c/roms/GAME.SWC", true},    {"c/roms", false},          {"c/roms/", false},
-                 {"c/roms/.hidden", false},    {"c/roms/none.swc", false}, {"c/roms/*.SWC", true},
-                 {"c/roms/GAME.S?C", true},    {"c/roms/*.smc", false},    {"c/roms/.hid*", false},
-                 {"c/roms/[x].swc", true},     {"c/roms/[x]*", true},      {"c/*", false},
-                 {"c/nowhere/GAME.SWC", false}};
-    for (const auto& c : cases)
-        EXPECT_EQ(FileExists(path(QString::fromLatin1(c.path))), c.exists) << c.path;
-}
-
 class StartAndWaitTest : public KestrixTest {};
 
 TEST_F(StartAndWaitTest, ToolGetsExactArgvAndTheWorkingFolder) {

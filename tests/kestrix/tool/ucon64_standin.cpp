@@ -124,12 +124,14 @@ void convert(const Options& options) {
     writeOutput(outputFolder(options) / withSuffix(source.filename(), ".swc"), header + bytes);
 }
 
-// Sends the named file when it exists, else receives the copier's data into it; with
-// STANDIN_RECEIVE_FAILS set the copier answers nothing and no file is written.
-void transfer(const Options& options) {
+// Sends the named file when it exists, else receives into it: first the 512-byte header the
+// real tool writes before it talks to the copier, then 512 bytes of the copier's data. With
+// STANDIN_COPIER=silent the copier answers nothing (exit 0); with =abort the user stops the
+// transfer ("Program aborted", exit 2).
+int transfer(const Options& options) {
     if (options.files.empty()) {
         std::cerr << "ERROR: no file given\n";
-        return;
+        return 0;
     }
     const fs::path file = options.files.front();
     std::error_code ec;
@@ -137,13 +139,22 @@ void transfer(const Options& options) {
         std::string bytes;
         if (readFile(file, bytes))
             note("did\tsend");
-        return;
+        return 0;
     }
     note("did\treceive");
-    if (std::getenv("STANDIN_RECEIVE_FAILS"))
+    std::ofstream out(file, std::ios::binary);
+    out << std::string(512, '\0') << std::flush;
+    const std::string copier = std::getenv("STANDIN_COPIER") ? std::getenv("STANDIN_COPIER") : "";
+    if (copier == "silent") {
         std::cerr << "ERROR: the copier does not answer\n";
-    else
-        std::ofstream(file, std::ios::binary) << "copier data";
+        return 0;
+    }
+    if (copier == "abort") {
+        std::cout << "Program aborted\n";
+        return 2;
+    }
+    out << "copier data" << std::string(501, '.');
+    return 0;
 }
 
 constexpr std::size_t HeaderSize = 512;
@@ -284,9 +295,7 @@ int main(int argc, char** argv) {
         join(options);
     else
         for (const char* option : {"xswc", "xswc2", "xswcs", "xswcc", "xswcr"})
-            if (options.values.count(option)) {
-                transfer(options);
-                break;
-            }
+            if (options.values.count(option))
+                return transfer(options);
     return 0;
 }

@@ -48,7 +48,7 @@ struct ButtonCase {
     int ioMode;
     const char* port;
     const char* answer; // nullptr for a send button
-    std::vector<const char*> argv;
+    const char* argv;   // blank-separated; {file} is the selected file's path
 };
 
 void PrintTo(const ButtonCase& c, std::ostream* os) {
@@ -57,7 +57,6 @@ void PrintTo(const ButtonCase& c, std::ostream* os) {
 
 class TransferButtonTest : public TransferTest, public ::testing::WithParamInterface<ButtonCase> {};
 
-// "{file}" in argv stands for the selected file's path.
 TEST_P(TransferButtonTest, ToolGetsTheOptionsPathAndPort) {
     const ButtonCase& c = GetParam();
     form->Check1->setChecked(c.realTimeSave);
@@ -68,15 +67,13 @@ TEST_P(TransferButtonTest, ToolGetsTheOptionsPathAndPort) {
 
     (form.get()->*c.button)->click();
 
-    QStringList argv;
-    for (const char* arg : c.argv)
-        argv.append(QString::fromUtf8(arg).replace(
-            QStringLiteral("{file}"), QDir::cleanPath(work) + QStringLiteral("/GAME.SWC")));
+    const QString file = QDir::cleanPath(work) + QStringLiteral("/GAME.SWC");
     ASSERT_EQ(invocations().size(), 1);
-    EXPECT_EQ(invocations()[0].argv, argv);
+    EXPECT_EQ(invocations()[0].argv,
+              QString::fromUtf8(c.argv).replace(QStringLiteral("{file}"), file).split(u' '));
     const QString expectedCwd = QDir(c.answer ? programFolder : data).canonicalPath();
     EXPECT_EQ(invocations()[0].cwd, expectedCwd);
-    EXPECT_EQ(cwd(), expectedCwd) << "only the receive buttons move to the program folder";
+    EXPECT_EQ(cwd(), expectedCwd) << "only the receive buttons move to the working folder";
     EXPECT_EQ(invocations()[0].did, c.answer ? u"receive" : u"send");
     if (c.answer) {
         EXPECT_EQ(prompter.shown()[0].preset, QString());
@@ -86,76 +83,28 @@ TEST_P(TransferButtonTest, ToolGetsTheOptionsPathAndPort) {
 
 INSTANTIATE_TEST_SUITE_P(
     EachButton, TransferButtonTest,
-    ::testing::Values(ButtonCase{"Send ROM",
-                                 &Form1::Command10,
-                                 false,
-                                 2,
-                                 "378",
-                                 nullptr,
-                                 {"--xswc", "{file}", "--port=378"}},
-                      ButtonCase{"Send ROM real-time",
-                                 &Form1::Command10,
-                                 true,
-                                 -1,
-                                 "378",
-                                 nullptr,
-                                 {"--xswc2", "{file}", "--port=378"}},
-                      ButtonCase{"Send SRAM",
-                                 &Form1::Command12,
-                                 true,
-                                 2,
-                                 "278",
-                                 nullptr,
-                                 {"--xswcs", "{file}", "--port=278"}},
-                      ButtonCase{"SRAM to cartridge",
-                                 &Form1::Command14,
-                                 false,
-                                 9,
-                                 "3BC",
-                                 nullptr,
-                                 {"--xswcc", "{file}", "--port=3BC"}},
-                      ButtonCase{"Put RTS Data",
-                                 &Form1::Command17,
-                                 false,
-                                 2,
-                                 "378",
-                                 nullptr,
-                                 {"--xswcr", "{file}", "--port=378"}},
-                      ButtonCase{"Receive ROM Super FX",
-                                 &Form1::Command11,
-                                 true,
-                                 2,
-                                 "378",
-                                 "NEW.SWC",
-                                 {"--xswc", "NEW.SWC", "--port=378", "--xswc-io=0x004"}},
-                      ButtonCase{"Receive ROM no mode",
-                                 &Form1::Command11,
-                                 false,
-                                 -1,
-                                 "378",
-                                 "NEW.SWC",
-                                 {"--xswc", "NEW.SWC", "--port=378"}},
-                      ButtonCase{"Receive SRAM",
-                                 &Form1::Command13,
-                                 false,
-                                 2,
-                                 "278",
-                                 "NEW.SRM",
-                                 {"--xswcs", "NEW.SRM", "--port=278"}},
-                      ButtonCase{"SRAM from cartridge",
-                                 &Form1::Command15,
-                                 false,
-                                 9,
-                                 "378",
-                                 "CART.SRM",
-                                 {"--xswcc", "CART.SRM", "--port=378", "--xswc-io=0x044"}},
-                      ButtonCase{"Get RTS Data",
-                                 &Form1::Command16,
-                                 false,
-                                 2,
-                                 "3BC",
-                                 "NEW.RTS",
-                                 {"--xswcr", "NEW.RTS", "--port=3BC"}}));
+    ::testing::Values(ButtonCase{"Send ROM", &Form1::Command10, false, 2, "378", nullptr,
+                                 "--xswc {file} --port=378"},
+                      ButtonCase{"Send ROM real-time", &Form1::Command10, true, -1, "378", nullptr,
+                                 "--xswc2 {file} --port=378"},
+                      ButtonCase{"Send SRAM", &Form1::Command12, true, 2, "278", nullptr,
+                                 "--xswcs {file} --port=278"},
+                      ButtonCase{"SRAM to cartridge", &Form1::Command14, false, 9, "3BC", nullptr,
+                                 "--xswcc {file} --port=3BC"},
+                      ButtonCase{"Put RTS Data", &Form1::Command17, false, 2, "378", nullptr,
+                                 "--xswcr {file} --port=378"},
+                      ButtonCase{"Receive ROM Super FX", &Form1::Command11, true, 2, "378",
+                                 "NEW.SWC", "--xswc NEW.SWC --port=378 --xswc-io=0x004"},
+                      ButtonCase{"Receive ROM no mode", &Form1::Command11, false, -1, "378",
+                                 "NEW.SWC", "--xswc NEW.SWC --port=378"},
+                      ButtonCase{"Receive SRAM", &Form1::Command13, false, 2, "278", "NEW.SRM",
+                                 "--xswcs NEW.SRM --port=278"},
+                      ButtonCase{"SRAM from cartridge", &Form1::Command15, false, 9, "378",
+                                 "CART.SRM", "--xswcc CART.SRM --port=378 --xswc-io=0x044"},
+                      ButtonCase{"Receive SRAM into a name like an option", &Form1::Command13,
+                                 false, 2, "378", "-SAVE.SRM", "--xswcs ./-SAVE.SRM --port=378"},
+                      ButtonCase{"Get RTS Data", &Form1::Command16, false, 2, "3BC", "NEW.RTS",
+                                 "--xswcr NEW.RTS --port=3BC"}));
 
 TEST_F(TransferTest, PromptsNameTheirExampleFile) {
     for (QPushButton* button :
@@ -173,10 +122,11 @@ TEST_F(TransferTest, PromptsNameTheirExampleFile) {
 
 struct OverwriteCase {
     const char* caption;
+    bool oldFile;
     Prompter::Answer answer;
-    bool toolFails;
+    const char* copier; // STANDIN_COPIER
     int runs;
-    const char* contentAfter;
+    const char* why; // why nothing was received, if so
 };
 
 void PrintTo(const OverwriteCase& c, std::ostream* os) {
@@ -185,36 +135,53 @@ void PrintTo(const OverwriteCase& c, std::ostream* os) {
 
 class OverwriteTest : public TransferTest, public ::testing::WithParamInterface<OverwriteCase> {};
 
+// The old file is replaced only by data the tool really received; otherwise it comes back and
+// what the run left goes.
 TEST_P(OverwriteTest, TheOldFileIsReplacedOnlyByWhatTheToolReceived) {
     const OverwriteCase& c = GetParam();
-    writeFile(QStringLiteral("prog/OLD.SRM"), QByteArrayLiteral("old save"));
-    if (c.toolFails)
-        qputenv("STANDIN_RECEIVE_FAILS", "1");
+    if (c.oldFile)
+        writeFile(QStringLiteral("prog/OLD.SRM"), QByteArrayLiteral("old save"));
+    qputenv("STANDIN_COPIER", c.copier);
     prompter.type(QStringLiteral("OLD.SRM"));
-    prompter.answer(c.answer);
+    if (c.oldFile)
+        prompter.answer(c.answer);
+    if (*c.why)
+        prompter.answer(Prompter::Answer::Ok);
 
     form->Command13->click();
 
-    ASSERT_EQ(prompter.shown().size(), 2);
-    EXPECT_EQ(prompter.shown()[1].text, QStringLiteral("File exists. Overwrite?"));
-    EXPECT_EQ(prompter.shown()[1].buttons, Prompter::Buttons::YesNo);
+    QStringList texts{DestinationPrompt(Transfer::Sram)};
+    if (c.oldFile)
+        texts.append(QStringLiteral("File exists. Overwrite?"));
+    if (*c.why)
+        texts.append(
+            QStringLiteral("Nothing was received into \"%1\": %2.%3")
+                .arg(inProgram("OLD.SRM"), QString::fromUtf8(c.why),
+                     c.oldFile ? QStringLiteral(" The old file is back in place.") : QString()));
+    EXPECT_EQ(prompter.texts(), texts);
     ASSERT_EQ(invocations().size(), c.runs);
     if (c.runs)
         EXPECT_EQ(invocations()[0].did, u"receive") << "the tool must never send the old file";
     else
         EXPECT_EQ(cwd(), QDir(data).canonicalPath()) << "No leaves the working folder";
-    EXPECT_EQ(readFile(QStringLiteral("prog/OLD.SRM")), QByteArray(c.contentAfter));
-    EXPECT_EQ(QDir(programFolder).entryList(QDir::Files),
-              QStringList({QStringLiteral("OLD.SRM"), QStringLiteral("ucon64")}))
-        << "no backup may be left behind";
+    const bool received = c.runs && !*c.why;
+    EXPECT_EQ(readFile(QStringLiteral("prog/OLD.SRM")), received    ? CopierData()
+                                                        : c.oldFile ? QByteArray("old save")
+                                                                    : QByteArray());
+    EXPECT_EQ(QDir(programFolder).entryList(QDir::Files).size(), 1 + (received || c.oldFile))
+        << "neither a backup nor a stub may be left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, OverwriteTest,
-    ::testing::Values(OverwriteCase{"No", Prompter::Answer::No, false, 0, "old save"},
-                      OverwriteCase{"Yes", Prompter::Answer::Yes, false, 1, "copier data"},
-                      OverwriteCase{"Yes, nothing received", Prompter::Answer::Yes, true, 1,
-                                    "old save"}));
+    ::testing::Values(OverwriteCase{"No", true, Prompter::Answer::No, "", 0, ""},
+                      OverwriteCase{"Yes", true, Prompter::Answer::Yes, "", 1, ""},
+                      OverwriteCase{"Yes, the copier silent", true, Prompter::Answer::Yes, "silent",
+                                    1, "ucon64 wrote only 512 bytes, no more than a header"},
+                      OverwriteCase{"Yes, stopped", true, Prompter::Answer::Yes, "abort", 1,
+                                    "ucon64 ended with status 2"},
+                      OverwriteCase{"a new file, stopped", false, Prompter::Answer::Yes, "abort", 1,
+                                    "ucon64 ended with status 2"}));
 
 TEST_F(TransferTest, ASendWithoutItsFileRunsNothing) {
     QFile::remove(path(QStringLiteral("c/roms/GAME.SWC")));
@@ -254,7 +221,7 @@ TEST_F(TransferTest, RelativeAnswersAreTestedWhereTheToolRuns) {
 
     EXPECT_EQ(prompter.shown().size(), 1) << "nothing exists at HERE.SRM in the program folder";
     EXPECT_EQ(readFile(QStringLiteral("d/HERE.SRM")), QByteArrayLiteral("user file"));
-    EXPECT_EQ(readFile(QStringLiteral("prog/HERE.SRM")), QByteArrayLiteral("copier data"));
+    EXPECT_EQ(readFile(QStringLiteral("prog/HERE.SRM")), CopierData());
 }
 
 TEST_F(TransferTest, BlanksAndTheFloppyDrive) {
@@ -272,7 +239,7 @@ TEST_F(TransferTest, BlanksAndTheFloppyDrive) {
     EXPECT_EQ(runs[0].argv[1], QDir::cleanPath(path(QStringLiteral("c/roms/my roms/My Game.swc"))));
     EXPECT_EQ(runs[1].argv[1], path(QStringLiteral("d/New Save.srm")));
     EXPECT_EQ(runs[2].argv[1], floppy + QStringLiteral("/CART.SRM"));
-    EXPECT_EQ(readFile(QStringLiteral("floppy/CART.SRM")), QByteArrayLiteral("copier data"));
+    EXPECT_EQ(readFile(QStringLiteral("floppy/CART.SRM")), CopierData());
 }
 
 } // namespace

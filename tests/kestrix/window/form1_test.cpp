@@ -196,7 +196,8 @@ TEST_F(Form1Test, RunAndWaitWithNothingSelectedSelectsNothing) {
     QSignalSpy clicks(form->File1, &FileListBox::fileClicked);
     ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 --chk ") +
                                  QuotePath(QDir(work).filePath(QStringLiteral("GAME.SWC"))) +
-                                 QStringLiteral(" -o=") + QuotePath(work)));
+                                 QStringLiteral(" -o=") + QuotePath(work))
+                    .started());
     EXPECT_EQ(form->File1->listCount(), 2) << "the list is re-read";
     EXPECT_EQ(form->File1->listIndex(), -1);
     EXPECT_EQ(clicks.count(), 0);
@@ -210,7 +211,7 @@ TEST_F(Form1Test, RunAndWaitWhenTheSelectedFileIsGone) {
     form->Label4->setText(QStringLiteral("Mode 1"));
     QFile::remove(QDir(work).filePath(QStringLiteral("B.SWC")));
 
-    ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 -l nothing")));
+    ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 -l nothing")).started());
     EXPECT_EQ(form->File1->fileNames(), QStringList{QStringLiteral("A.SWC")});
     EXPECT_EQ(form->File1->listIndex(), -1);
     EXPECT_EQ(form->Label4->text(), QStringLiteral("Mode 1"));
@@ -239,7 +240,7 @@ TEST_F(Form1Test, RunAndWaitWithoutTheToolTellsWhereItLooked) {
     writeFile(QStringLiteral("c/roms/LATE.SWC"));
     prompter.answer(Prompter::Answer::Ok);
 
-    EXPECT_FALSE(form->RunAndWait(QStringLiteral("ucon64 --chk GAME.SWC")));
+    EXPECT_FALSE(form->RunAndWait(QStringLiteral("ucon64 --chk GAME.SWC")).started());
     ASSERT_EQ(prompter.shown().size(), 1);
     EXPECT_TRUE(prompter.shown()[0].text.contains(programFolder));
     EXPECT_TRUE(prompter.shown()[0].text.contains(QStringLiteral("\"ucon64\"")));
