@@ -28,6 +28,7 @@ struct Platform {
     QString stagingFolder; // parts on their way to floppies; see PrivateFolder
     uint userId = 0;       // who runs the program, to tell a staging folder of ours
     QString startFolder;   // the current folder at start
+    bool terminal = false; // started from a terminal, which shows the tool's output too
     QList<Volume> volumes; // mounted volumes, without a:
 
     static Platform fromSystem();

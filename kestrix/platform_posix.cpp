@@ -61,6 +61,7 @@ Platform Platform::fromSystem() {
             ? QDir(runtime).filePath(QStringLiteral("kestrix-staging"))
             : QDir(QDir::tempPath()).filePath(QStringLiteral("kestrix-staging-%1").arg(p.userId));
     p.startFolder = QDir::currentPath();
+    p.terminal = ::isatty(STDOUT_FILENO) == 1;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady() || isPseudoFileSystem(volume))
             continue;

@@ -45,7 +45,8 @@ std::optional<HeaderPanel> DecodeHeader(const QByteArray& bytes) {
         return QString::fromLatin1(digit == u'1' ? one : zero);
     };
     panel.mode = pick(bits[0], "Mode 0", "Mode 1");
-    panel.type = pick(bits[1], "Multi-Image", "Non-Multi");
+    // Bit 6 is set on every part of a split that another part follows.
+    panel.type = pick(bits[1], "Non-Multi", "Multi-Image");
     panel.sramMap = pick(bits[2], "SRAM Mode 20", "SRAM Mode 21");
     panel.dramMap = pick(bits[3], "DRAM Mode 20", "DRAM Mode 21");
     const QString sram = bits.mid(4, 2);

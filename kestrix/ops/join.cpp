@@ -72,7 +72,7 @@ QString PartMissingMessage(const QString& part) {
 }
 
 QString NoJoinedFileMessage(const QString& tmpName) {
-    return QStringLiteral("ucon64 wrote no joined file (%1). Read its output for the reason.")
+    return QStringLiteral("ucon64 wrote no joined file (%1). Its window shows what it printed.")
         .arg(tmpName);
 }
 
@@ -186,11 +186,13 @@ bool JoinParts(const Operation& op, const QString& folder, const QString& name, 
         return false;
     const QString partsFolder = floppy ? work.path() : folder;
     const std::optional<PartSet> set = CheckedSet(ask, partsFolder, base, !floppy);
-    if (!set || !op.run(JoinToolLine(partsFolder, name)).started())
+    // A tool that failed has said why in its window.
+    if (!set || !op.run(JoinToolLine(partsFolder, name)).ok())
         return false;
     const QString tmpName = base + QStringLiteral(".tmp");
     const QFileInfo tmp(work.filePath(tmpName));
     if (!tmp.isFile()) {
+        op.showOutput();
         ask.message(NoJoinedFileMessage(tmpName));
         return false;
     }

@@ -19,6 +19,8 @@ struct Operation {
     const Platform& platform;
     Prompter& prompter;
     Runner run;
+    // Shows the last run's output again, for a message that refers to it.
+    std::function<void()> showOutput = [] {};
 };
 
 } // namespace kestrix

@@ -81,7 +81,7 @@ bool PartNumberLess(const QString& a, const QString& b) {
 }
 
 QString NoPartsMessage(const QString& folder) {
-    return QStringLiteral("ucon64 wrote no parts into \"%1\". Read its output for the reason.")
+    return QStringLiteral("ucon64 wrote no parts into \"%1\". Its window shows what it printed.")
         .arg(folder);
 }
 
@@ -163,10 +163,12 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
     const qint64 imageBody = QFileInfo(image).size() - 512;
     QDir::setCurrent(host.workFolder);
     const FolderStamps before = StampFiles(outputFolder);
-    if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)).started())
+    // A tool that failed has said why in its window.
+    if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)).ok())
         return;
     const QStringList parts = WrittenFiles(before, StampFiles(outputFolder));
     if (parts.isEmpty()) {
+        op.showOutput();
         ask.message(NoPartsMessage(outputFolder));
         return;
     }

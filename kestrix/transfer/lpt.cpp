@@ -96,10 +96,8 @@ Status PutBack(const MovedAside& aside) {
 QString ReceiveFailure(const RunResult& run, const QString& target) {
     constexpr qint64 HeaderStub = 512;
     const QFileInfo received(target);
-    if (run.crashed)
-        return QStringLiteral("ucon64 was ended by a signal");
-    if (run.exitCode != 0)
-        return QStringLiteral("ucon64 ended with status %1").arg(run.exitCode);
+    if (!run.ok())
+        return run.reason();
     if (!received.isFile())
         return QStringLiteral("ucon64 wrote no file");
     if (received.size() <= HeaderStub)

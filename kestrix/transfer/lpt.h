@@ -52,8 +52,8 @@ Status Discard(const MovedAside& aside);
 // file back.
 Status PutBack(const MovedAside& aside);
 
-// Why a receive brought nothing, or empty when the tool ended well and wrote more than the
-// 512-byte header it writes before it first talks to the copier.
+// Why a receive brought nothing, or empty when the tool ended well (status 0, no error, not
+// stopped) and wrote more than the 512-byte header it writes before it first talks to the copier.
 QString ReceiveFailure(const RunResult& run, const QString& target);
 
 // A send button: the selected file to the copier; a missing file is reported, since the tool

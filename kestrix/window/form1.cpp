@@ -10,13 +10,16 @@
 #include "tool/runner.h"
 #include "transfer/lpt.h"
 #include "window/browse.h"
+#include "window/console.h"
 #include "window/controls.h"
 #include "window/lists.h"
 #include "window/title.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -353,6 +356,18 @@ QString Form1::SelectedPath() const {
 
 Form1::~Form1() {
     delete form2_.data();
+    delete console_.data();
+}
+
+ConsoleWindow* Form1::ToolWindow() const {
+    return console_;
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (running_)
+        event->ignore();
+    else
+        event->accept();
 }
 
 Form2* Form1::AboutWindow() const {
@@ -374,17 +389,43 @@ void Form1::Command9_Click() {
 }
 
 Operation Form1::operation() {
-    return {platform_, prompter_, [this](const QString& line) { return RunAndWait(line); }};
+    return {platform_, prompter_, [this](const QString& line) { return RunAndWait(line); },
+            [this] {
+                if (console_) {
+                    console_->show();
+                    console_->raise();
+                }
+            }};
 }
 
 RunResult Form1::RunAndWait(const QString& CommandLine) {
-    const RunResult result = StartAndWait(CommandLine, platform_.programFolder);
-    if (!result.started()) {
-        prompter_.message(StartFailureMessage(result, platform_.programFolder));
-        return result;
+    ToolProcess tool;
+    tool.setGrace(stopGrace_);
+    tool.setEcho(platform_.terminal);
+    if (!tool.start(CommandLine, platform_.programFolder)) {
+        prompter_.message(StartFailureMessage(tool.result(), platform_.programFolder));
+        return tool.result();
     }
+    delete console_.data();
+    console_ = new ConsoleWindow(tool, QDir::currentPath());
+    console_->show();
+    console_->raise();
+    console_->activateWindow();
+    // The event loop goes on so both windows repaint, but nothing clicked or typed here is kept
+    // for later, and the title stands where it is until the tool has ended.
+    running_ = true;
+    setEnabled(false);
+    Timer1->stop();
+    QEventLoop loop;
+    connect(&tool, &ToolProcess::finished, &loop, &QEventLoop::quit);
+    if (tool.running())
+        loop.exec();
+    console_->ended(tool.result());
+    Timer1->start();
+    setEnabled(true);
+    running_ = false;
     refreshLists();
-    return result;
+    return tool.result();
 }
 
 void Form1::refreshLists() {

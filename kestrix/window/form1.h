@@ -22,6 +22,7 @@ class QTimer;
 
 namespace kestrix {
 
+class ConsoleWindow;
 class DirListBox;
 class Form2;
 class DriveListBox;
@@ -34,9 +35,14 @@ public:
     Form1(const Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
     ~Form1() override;
 
-    // Runs a command line for the tool and waits for it, then re-reads both lists keeping the
-    // folder and file selected. A tool that could not be started is reported to the user.
+    // Runs a command line for the tool in its console window and waits for it, the window taking
+    // no input meanwhile, then re-reads both lists keeping the folder and file selected. A tool
+    // that could not be started is reported to the user; one that failed, in its window.
     RunResult RunAndWait(const QString& CommandLine);
+    // The console window of the last run, while it exists.
+    ConsoleWindow* ToolWindow() const;
+    // How long a stopped tool has to end before it is made to.
+    void setStopGrace(int milliseconds) { stopGrace_ = milliseconds; }
 
     // The file selected in File1, joined to Dir1's folder.
     QString SelectedPath() const;
@@ -90,6 +96,10 @@ public:
     // Event handlers; public so tests can fire the timer without waiting for it.
     void Timer1_Timer();
 
+protected:
+    // While the tool runs the window waits for it and cannot be closed.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void Form_Load();
     void Drive1_Change();
@@ -131,6 +141,9 @@ private:
     Prompter& prompter_;
     FileSlot slot1_;
     QPointer<Form2> form2_; // a window of its own, so deleted by hand if still open at the end
+    QPointer<ConsoleWindow> console_; // likewise; kept after the run to show its output again
+    bool running_ = false;
+    int stopGrace_ = 3000;
     double titleLeft_ = 120;
     QString shownDrive_;                 // the drive the lists show, to go back to
     QHash<QString, QString> lastFolder_; // per drive, the folder last open on it

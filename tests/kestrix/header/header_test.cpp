@@ -64,10 +64,10 @@ TEST_P(ModeTest, DecodesTheModeByteBits) {
 INSTANTIATE_TEST_SUITE_P(
     Modes, ModeTest,
     ::testing::Values(
-        ModeCase{0xFC, {"Mode 1", "Non-Multi", "SRAM Mode 21", "DRAM Mode 21", "No SRAM"}},
-        ModeCase{0x00, {"Mode 0", "Multi-Image", "SRAM Mode 20", "DRAM Mode 20", "256k SRAM"}},
-        ModeCase{0x24, {"Mode 0", "Multi-Image", "SRAM Mode 21", "DRAM Mode 20", "64k SRAM"}},
-        ModeCase{0x58, {"Mode 0", "Non-Multi", "SRAM Mode 20", "DRAM Mode 21", "16k SRAM"}}));
+        ModeCase{0xFC, {"Mode 1", "Multi-Image", "SRAM Mode 21", "DRAM Mode 21", "No SRAM"}},
+        ModeCase{0x00, {"Mode 0", "Non-Multi", "SRAM Mode 20", "DRAM Mode 20", "256k SRAM"}},
+        ModeCase{0x24, {"Mode 0", "Non-Multi", "SRAM Mode 21", "DRAM Mode 20", "64k SRAM"}},
+        ModeCase{0x58, {"Mode 0", "Multi-Image", "SRAM Mode 20", "DRAM Mode 21", "16k SRAM"}}));
 
 TEST(DecodeHeaderTest, LeavesThePanelWithoutTheIdentifier) {
     EXPECT_FALSE(DecodeHeader(header(0, 1, 0, QByteArray::fromHex("AABB05"))));

@@ -37,7 +37,7 @@ const QStringList dashes{QStringLiteral("---"), QStringLiteral("MBit"), QStringL
                          QStringLiteral("---"), QStringLiteral("---"),  QStringLiteral("---"),
                          QStringLiteral("---")};
 const QStringList sixteenNoSram{QStringLiteral("16"),           QStringLiteral("MBit"),
-                                QStringLiteral("Mode 0"),       QStringLiteral("Multi-Image"),
+                                QStringLiteral("Mode 0"),       QStringLiteral("Non-Multi"),
                                 QStringLiteral("SRAM Mode 20"), QStringLiteral("DRAM Mode 20"),
                                 QStringLiteral("No SRAM")};
 

@@ -7,9 +7,11 @@
 
 #include "support/disk_box.h"
 #include "support/fixture.h"
+#include "window/console.h"
 #include "window/lists.h"
 
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace kestrix::test {
@@ -122,6 +124,20 @@ TEST_F(RealToolTest, FixesKeepTheOriginalAndConvertAddsTheHeader) {
     EXPECT_EQ(converted.size(), image.size());
     EXPECT_EQ(converted.mid(8, 3), QByteArray::fromHex("aabb04"));
     EXPECT_EQ(prompter.shown().size(), 3) << "one message for each fix with nothing selected";
+}
+
+// A name like an option reaches the tool as a file; the copier cannot answer here, so nothing
+// is received and the window says why.
+TEST_F(RealToolTest, AReceiveIntoANameLikeAnOption) {
+    form = makeForm();
+    prompter.type(QStringLiteral("-SAVE.SRM"));
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command13->click();
+    const QString output = form->ToolWindow()->Text1->toPlainText();
+    EXPECT_TRUE(output.startsWith(QStringLiteral("ucon64 --xswcs ./-SAVE.SRM --port=378\n")));
+    EXPECT_FALSE(output.contains(QStringLiteral("unrecognized option"))) << output.toStdString();
+    EXPECT_TRUE(prompter.texts().last().startsWith(QStringLiteral("Nothing was received")));
+    EXPECT_FALSE(QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral("-SAVE.SRM"))));
 }
 
 // The real tool joins every part it finds from the first upwards.

@@ -36,6 +36,7 @@ void KestrixTest::TearDown() {
     qputenv("PATH", savedPath_);
     qunsetenv("STANDIN_COPIER");
     qunsetenv("STANDIN_ROOM");
+    qunsetenv("STANDIN_WAIT");
 }
 
 bool KestrixTest::mountTmpfs(const QString& folder, qint64 bytes) {

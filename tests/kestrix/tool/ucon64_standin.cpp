@@ -5,6 +5,7 @@
 // it changes in place, and a folder as the file argument meaning every file in it. Like the real
 // tool it exits 0 on almost every failure. STANDIN_ROOM=N leaves room for N bytes of output, so
 // later writes come out short, still "Wrote" and exit 0, as on a full disk.
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <map>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -126,8 +128,8 @@ void convert(const Options& options) {
 
 // Sends the named file when it exists, else receives into it: first the 512-byte header the
 // real tool writes before it talks to the copier, then 512 bytes of the copier's data. With
-// STANDIN_COPIER=silent the copier answers nothing (exit 0); with =abort the user stops the
-// transfer ("Program aborted", exit 2).
+// STANDIN_COPIER=silent the copier sends nothing and the tool says nothing (exit 0); with =abort
+// the user stops the transfer ("Program aborted", exit 2).
 int transfer(const Options& options) {
     if (options.files.empty()) {
         std::cerr << "ERROR: no file given\n";
@@ -145,10 +147,8 @@ int transfer(const Options& options) {
     std::ofstream out(file, std::ios::binary);
     out << std::string(512, '\0') << std::flush;
     const std::string copier = std::getenv("STANDIN_COPIER") ? std::getenv("STANDIN_COPIER") : "";
-    if (copier == "silent") {
-        std::cerr << "ERROR: the copier does not answer\n";
+    if (copier == "silent")
         return 0;
-    }
     if (copier == "abort") {
         std::cout << "Program aborted\n";
         return 2;
@@ -194,7 +194,8 @@ void split(const Options& options) {
     const std::string body = bytes.substr(HeaderSize);
     const std::size_t partBytes = static_cast<std::size_t>(mbit) * MbitBytes;
     if (body.size() <= partBytes) {
-        std::cout << "NOTE: ROM size is smaller than or equal to part size, will not be split\n";
+        std::cerr << "ERROR: ROM size is smaller than or equal to " << mbit
+                  << " Mbit -- will not be split\n";
         return;
     }
     const std::size_t parts = (body.size() + partBytes - 1) / partBytes;
@@ -243,6 +244,19 @@ void join(const Options& options) {
 
 int main(int argc, char** argv) {
     record(argc, argv);
+    // STANDIN_WAIT=q waits for "q" on its input, as the real tool polls it while it waits for
+    // the copier; =deaf waits until it is ended.
+    if (const char* wait = std::getenv("STANDIN_WAIT")) {
+        std::cout << "Waiting for the copier" << std::endl;
+        std::cerr << "press q to stop" << std::endl;
+        for (int c; std::string(wait) == "q" && (c = std::getchar()) != EOF;)
+            if (c == 'q') {
+                std::cout << "\nProgram aborted" << std::endl;
+                return 2;
+            }
+        for (;;)
+            pause();
+    }
     Options options;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
