@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform.h"
+#include "window/controls.h"
 #include "window/form1.h"
 #include "window/qtprompter.h"
 
@@ -9,6 +10,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrix"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.kestrix.Kestrix"));
+    QApplication::setWindowIcon(kestrix::KestrixIcon());
 
     kestrix::QtPrompter prompter;
     kestrix::Form1 window(kestrix::Platform::fromSystem(), prompter);

@@ -5,6 +5,13 @@
 
 namespace kestrix {
 
+QIcon KestrixIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/kestrix-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 QFont TerminalFont(int points, bool bold) {
     QFont font(QStringLiteral("Terminal"), points, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);

@@ -4,6 +4,7 @@
 #include "window/title.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QString>
 
 namespace kestrix {
@@ -21,6 +22,9 @@ template <typename W>
 W* place(W* widget, const char* name, int left, int top, int width, int height) {
     return place(widget, QString::fromLatin1(name), left, top, width, height);
 }
+
+// Kestrix's icon: the 16 x 16 drawing for the title bar, larger ones where more room is given.
+QIcon KestrixIcon();
 
 // The "Terminal" raster font of the design, or where it is missing a condensed sans serif of a
 // few pixels per point, which keeps captions inside their controls as the raster font did.

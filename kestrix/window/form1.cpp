@@ -25,7 +25,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -40,19 +39,6 @@ QPushButton* button(QWidget* frame, const char* name, const char* caption, int l
     return place(new QPushButton(QString::fromLatin1(caption), frame), name, left, top, width, 375);
 }
 
-QIcon makeIcon() {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(QColor(0x20, 0x30, 0x80));
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setPixelSize(13);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("K"));
-    return QIcon(pixmap);
-}
-
 } // namespace
 
 Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
@@ -61,7 +47,7 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
       platform_(platform), prompter_(prompter) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kestrix v1.2"));
-    setWindowIcon(makeIcon());
+    setWindowIcon(KestrixIcon());
     setFixedSize(TwipsToPixels(7455), TwipsToPixels(8295));
     // The design's controls were laid out for an 8-point window font.
     QFont designFont = font();
