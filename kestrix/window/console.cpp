@@ -90,6 +90,7 @@ void ConsoleWindow::ended(const RunResult& result) {
     Command1->setText(QStringLiteral("Close"));
     show();
     raise();
+    activateWindow();
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* event) {

@@ -15,6 +15,7 @@
 #include "window/lists.h"
 #include "window/title.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -384,6 +385,41 @@ Operation Form1::operation() {
             }};
 }
 
+namespace {
+
+// Drops every click and key meant for one window, so that nothing done there while the tool
+// runs is acted on, then or later.
+class InputBlocker : public QObject {
+public:
+    explicit InputBlocker(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    ~InputBlocker() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu: {
+            const auto* widget = qobject_cast<const QWidget*>(watched);
+            return widget && widget->window() == window_;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget* window_;
+};
+
+} // namespace
+
 RunResult Form1::RunAndWait(const QString& CommandLine) {
     ToolProcess tool;
     tool.setGrace(stopGrace_);
@@ -394,18 +430,26 @@ RunResult Form1::RunAndWait(const QString& CommandLine) {
     }
     delete console_.data();
     console_ = new ConsoleWindow(tool, QDir::currentPath());
-    console_->show();
-    console_->raise();
-    console_->activateWindow();
-    // The event loop goes on so both windows repaint, but nothing clicked or typed here is kept
-    // for later, and the title stands where it is until the tool has ended.
+    // The event loop goes on so both windows repaint, but the main window takes no input and its
+    // title stands where it is until the tool has ended. A run long enough to be seen brings the
+    // console window up in front and greys the main window; one that ends at once flashes neither.
+    const InputBlocker blocker(this);
     running_ = true;
-    setEnabled(false);
     Timer1->stop();
+    QTimer seen;
+    seen.setSingleShot(true);
+    connect(&seen, &QTimer::timeout, this, [this] {
+        setEnabled(false);
+        console_->show();
+        console_->raise();
+        console_->activateWindow();
+    });
+    seen.start(100);
     QEventLoop loop;
     connect(&tool, &ToolProcess::finished, &loop, &QEventLoop::quit);
     if (tool.running())
         loop.exec();
+    seen.stop();
     console_->ended(tool.result());
     Timer1->start();
     setEnabled(true);
