@@ -49,8 +49,10 @@ void Form1::Command1_Click() {
         ProgressBar1->SetValue(ProgressBar1->Value() + 1);
     }
 
-    Text1->SetText(Text1->Text() + QStringLiteral("\r\nAlmost finished..."));
+    // Adds at the very end whatever the selection, as re-setting the whole text would, without
+    // laying out again the thousands of lines a large run has logged.
     Text1->CaretToEnd();
+    Text1->Append(QStringLiteral("\r\nAlmost finished..."));
     if (Check1->isChecked() &&
         !Create_ShortCut(JoinPath(Text2->text(), Text5), QStringLiteral("Desktop"), Text4,
                          Text2->text(), 0, 0))
