@@ -6,7 +6,7 @@ build_dir=${KESTRIX_BUILD_DIR:-$root_dir/build}
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
                 libgmock-dev libbenchmark-dev libarchive-dev
-                desktop-file-utils unzip)
+                desktop-file-utils unzip zip python3)
 
 # Installs whichever of the named packages are missing; does nothing when all are there.
 need_packages() {
