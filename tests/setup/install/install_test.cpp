@@ -157,8 +157,6 @@ TEST_F(InstallTest, QuitWithoutARunTriesAllFiveDeletions) {
 
 TEST_F(InstallTest, ARefusedDeletionIsSkippedAndTheNextTried) {
     writeWorkingFiles();
-    copyStandin(path(QStringLiteral("bin")));
-    ASSERT_TRUE(QFile::remove(QDir(installer).filePath(QStringLiteral("pkunzip"))));
     QDir().mkpath(path(QStringLiteral("inst/PKUNZIP"))); // a folder is never deleted
     auto form = load("ORIG PROG\r\n", "END G\r\n");
     QDir().mkpath(path(QStringLiteral("inst/PROG")));

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
 
 namespace setup::test {
 namespace {
@@ -153,7 +154,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupTest, TheUnzipProgramBesideTheInstallerIsStartedThereBeforeTheScriptIsRead) {
-    copyStandin(path(QStringLiteral("bin"))); // on the search path too: the one beside wins
     auto form = makeForm();
     EXPECT_FALSE(form->Form_Load()) << "there is no script";
     EXPECT_EQ(QDir::currentPath(), installer);
@@ -163,30 +163,58 @@ TEST_F(SetupTest, TheUnzipProgramBesideTheInstallerIsStartedThereBeforeTheScript
         << "working folder, program, arguments";
 }
 
-TEST_F(SetupTest, TheUnzipProgramIsTakenFromTheSearchPathWhenNotBesideTheInstaller) {
-    ASSERT_TRUE(QFile::remove(QDir(installer).filePath(QStringLiteral("pkunzip"))));
-    copyStandin(path(QStringLiteral("bin")));
+struct LookupCase {
+    const char* name;
+    std::function<void(const QString& installer)> arrange;
+    const char* started; // in the installer's folder; none: nothing may be started
+};
+
+class UnzipLookup : public SetupTest, public ::testing::WithParamInterface<LookupCase> {};
+
+TEST_P(UnzipLookup, TakesOnlyTheProgramBesideTheInstallerWhateverItsLetterCase) {
+    copyStandin(path(QStringLiteral("bin"))); // one on the search path never counts
+    GetParam().arrange(installer);
     writeScript("ENDHEADER\r\n");
     auto form = makeForm();
-    EXPECT_TRUE(form->Form_Load());
+    EXPECT_EQ(form->Form_Load(), GetParam().started != nullptr);
+    if (!GetParam().started) {
+        EXPECT_EQ(prompter.reports,
+                  QStringList(QStringLiteral("The unzip program \"pkunzip\" could "
+                                             "not be started: it is not in %1.")
+                                  .arg(installer)));
+        return;
+    }
     const QStringList record = standinRecord(installer);
     ASSERT_GE(record.size(), 2);
-    EXPECT_EQ(record[0], installer);
-    EXPECT_EQ(record[1], path(QStringLiteral("bin/pkunzip")));
+    EXPECT_EQ(record[1], installer + u'/' + QString::fromLatin1(GetParam().started));
 }
 
-TEST_F(SetupTest, AnUnzipProgramThatCannotBeStartedEndsTheInstallerBeforeTheScript) {
-    // Not executable: it does not count, and the search path holds none either.
-    QFile beside(QDir(installer).filePath(QStringLiteral("pkunzip")));
-    ASSERT_TRUE(beside.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    writeScript("ENDHEADER\r\n");
-    auto form = makeForm();
-    EXPECT_FALSE(form->Form_Load());
-    EXPECT_EQ(prompter.reports,
-              QStringList(QStringLiteral("The unzip program \"pkunzip\" could not be started: it "
-                                         "is neither in %1 nor on the search path.")
-                              .arg(installer)));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Folders, UnzipLookup,
+    ::testing::Values(LookupCase{"OtherLetterCase",
+                                 [](const QString& inst) {
+                                     QFile::rename(inst + QStringLiteral("/pkunzip"),
+                                                   inst + QStringLiteral("/PKUNZIP"));
+                                 },
+                                 "PKUNZIP"},
+                      LookupCase{"OnlyOnTheSearchPath",
+                                 [](const QString& inst) {
+                                     QFile::remove(inst + QStringLiteral("/pkunzip"));
+                                 },
+                                 nullptr},
+                      LookupCase{"NotExecutable",
+                                 [](const QString& inst) {
+                                     QFile::setPermissions(inst + QStringLiteral("/pkunzip"),
+                                                           QFile::ReadOwner | QFile::WriteOwner);
+                                 },
+                                 nullptr},
+                      LookupCase{"AFolderOfThatName",
+                                 [](const QString& inst) {
+                                     QFile::remove(inst + QStringLiteral("/pkunzip"));
+                                     QDir(inst).mkdir(QStringLiteral("PkUnzip"));
+                                 },
+                                 nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupTest, TheScriptIsFoundWhateverItsLetterCase) {
     writeFile(QStringLiteral("inst/Setup.inf"), "NAME Demo\r\nENDHEADER\r\n");
