@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 namespace setup {
 
 // Folder and name joined with this host's separator, with no other change.
 QString JoinPath(const QString& folder, const QString& name);
+
+// Whether a name taken in a folder leads out of it: it holds a separator or is "..".
+inline bool LeavesFolder(const QString& name) {
+    return name.contains(u'/') || name.contains(QDir::separator()) || name == u"..";
+}
 
 // The line that ends the script's file list.
 inline bool IsListEnd(const QString& line) {

@@ -32,7 +32,8 @@ protected:
             writeFile(QString::fromLatin1(name), "x");
     }
     QStringList installerFiles() const {
-        QStringList files = QDir(installer).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QStringList files =
+            QDir(installer).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         files.removeAll(QStringLiteral("pkunzip-ran.txt"));
         files.sort();
         return files;
@@ -140,20 +141,51 @@ TEST_F(InstallTest, InstallWaitsForTheUnzipProgramStillUnpacking) {
     EXPECT_EQ(readFile(QStringLiteral("opt/Demo/late.txt")), "unpacked");
 }
 
-TEST_F(InstallTest, QuitWithoutARunTriesAllFiveDeletions) {
+struct CleanUpCase {
+    const char* name;
+    QString orig; // %1 stands for a folder beside the installer's
+    QStringList left;
+};
+
+class CleanUp : public InstallTest, public ::testing::WithParamInterface<CleanUpCase> {};
+
+// Quit without a run: the five names go, and what the "ORIG " value matches, but only in the
+// installer's folder and never its dot-files.
+TEST_P(CleanUp, DeletesOnlyInTheInstallersFolder) {
     writeWorkingFiles();
-    writeFile(QStringLiteral("inst/x.TMP"), "x");
+    for (const char* name :
+         {"inst/x.TMP", "inst/.hidden.tmp", "inst/.config-keep", "inst/sub/a.tmp", "other/a.tmp"})
+        writeFile(QString::fromLatin1(name), "x");
     writeFile(QStringLiteral("inst/Setup.Inf"), "ENDHEADER\r\n");
     QDir().mkpath(path(QStringLiteral("inst/ab.tmp")));
     auto form = makeForm();
     ASSERT_TRUE(form->Form_Load());
     ASSERT_FALSE(standinRecord(installer).isEmpty());
-    form->Text3 = QStringLiteral("*.tmp"); // as an "ORIG " value would set it
+    form->Text3 =
+        QString(GetParam().orig).replace(QStringLiteral("%1"), path(QStringLiteral("other")));
     quit(*form);
-    EXPECT_EQ(installerFiles(), QStringList({QStringLiteral("ab.tmp"), QStringLiteral("keep.txt")}))
-        << "folders and other files stay";
+    EXPECT_EQ(installerFiles(), GetParam().left);
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("inst/sub/a.tmp"))));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("other/a.tmp"))));
     EXPECT_EQ(ends, QList<int>{0}) << "closing the only window ends the installer";
 }
+
+const QStringList kKept{QStringLiteral(".config-keep"), QStringLiteral(".hidden.tmp"),
+                        QStringLiteral("ab.tmp"),       QStringLiteral("keep.txt"),
+                        QStringLiteral("sub"),          QStringLiteral("x.TMP")};
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CleanUp,
+    ::testing::Values(CleanUpCase{"Wildcard", QStringLiteral("*.tmp"),
+                                  kKept.mid(0, 5)}, // all but x.TMP
+                      CleanUpCase{"Everything",
+                                  QStringLiteral("*"),
+                                  {QStringLiteral(".config-keep"), QStringLiteral(".hidden.tmp"),
+                                   QStringLiteral("ab.tmp"), QStringLiteral("sub")}},
+                      CleanUpCase{"ParentFolder", QStringLiteral("../other/*"), kKept},
+                      CleanUpCase{"OtherFolder", QStringLiteral("%1/*"), kKept},
+                      CleanUpCase{"SubFolder", QStringLiteral("sub/*.tmp"), kKept}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InstallTest, ARefusedDeletionIsSkippedAndTheNextTried) {
     writeWorkingFiles();
