@@ -16,6 +16,12 @@
 namespace setup {
 
 void Form1::Command1_Click() {
+    const QString refusal =
+        InstallRefusal(Text2->text(), Check1->isChecked(), JoinPath(Text2->text(), Text5), Text4);
+    if (!refusal.isEmpty()) {
+        fail(refusal);
+        return;
+    }
     // The unzip program may still be unpacking what the run is about to copy.
     if (unzip_.Running()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);

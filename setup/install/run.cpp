@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace setup {
 
@@ -14,6 +15,29 @@ QString JoinPath(const QString& folder, const QString& name) {
 #else
     return folder + u'/' + name;
 #endif
+}
+
+QString InstallRefusal(const QString& destination, bool shortcut, const QString& target,
+                       const QString& shortcutName) {
+    if (destination.isEmpty())
+        return QStringLiteral("There is no destination folder: the destination box is empty.");
+    if (!shortcut)
+        return {};
+    if (LeavesFolder(shortcutName))
+        return QStringLiteral("The desktop shortcut's name \"%1\" leads out of the desktop folder.")
+            .arg(shortcutName);
+    // A desktop entry has no way to hold them: dropped, they would make it start another file.
+    const auto control = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.category() == QChar::Other_Control; });
+    };
+    for (const auto& [what, value] : {std::pair{"name", shortcutName}, {"target", target}}) {
+        if (control(value))
+            return QStringLiteral("The desktop shortcut's %1 \"%2\" holds a control character, "
+                                  "which a desktop entry cannot hold.")
+                .arg(QLatin1String(what), value);
+    }
+    return {};
 }
 
 QString LogLine(const QString& installerFolder, const QString& name, const QString& destination) {

@@ -14,6 +14,12 @@ inline bool LeavesFolder(const QString& name) {
     return name.contains(u'/') || name.contains(QDir::separator()) || name == u"..";
 }
 
+// Why Install must not start with these values, or nothing: an empty destination would be the
+// file system's root, and the shortcut, if one is to be made, would land outside the desktop
+// folder or would not start its target.
+QString InstallRefusal(const QString& destination, bool shortcut, const QString& target,
+                       const QString& shortcutName);
+
 // The line that ends the script's file list.
 inline bool IsListEnd(const QString& line) {
     return line == u"END G";

@@ -201,8 +201,9 @@ struct FailureCase {
     const char* name;
     QByteArray header, list;
     std::function<void(Form1&, const QString& installer, const QString& dest)> arrange;
-    const char* report; // %1 the installer's folder, %2 the destination, %3 the desktop
-    int pressed = 1;    // how often Install is pressed
+    const char* report;   // %1 the installer's folder, %2 the destination, %3 the desktop
+    int pressed = 1;      // how often Install is pressed
+    bool refused = false; // before anything is copied
 };
 
 class RunFailure : public InstallTest, public ::testing::WithParamInterface<FailureCase> {};
@@ -223,6 +224,10 @@ TEST_P(RunFailure, EndsTheInstallerWithItsReportAndWithoutTheCleanUp) {
     EXPECT_EQ(prompter.reports, QStringList(report));
     EXPECT_EQ(ends, QList<int>{1});
     EXPECT_FALSE(form->Text1->Text().endsWith(u"Finished!") && c.pressed == 1);
+    if (c.refused) {
+        EXPECT_FALSE(form->Text1->Text().contains(u" ==> "));
+        EXPECT_FALSE(QFileInfo::exists(dest()));
+    }
     quit(*form); // as a window system would; the installer has ended already
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("inst/DATA.DAT"))));
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("inst/SETUP.INF"))));
@@ -267,12 +272,32 @@ INSTANTIATE_TEST_SUITE_P(
                     "a.txt\r\n",
                     {},
                     "The setup script \"%1/SETUP.INF\" ends before its line \"END G\"."},
-        FailureCase{"ShortcutCannotBeWritten",
-                    "SHORTCUTNAME a/b\r\n",
-                    "END G\r\n",
+        FailureCase{"DestinationEmpty", "", "a.txt\r\nEND G\r\n",
+                    [](Form1& f, auto&, auto&) { f.Text2->clear(); },
+                    "There is no destination folder: the destination box is empty.", 1, true},
+        FailureCase{"ShortcutNameLeavesTheDesktop",
+                    "SHORTCUTNAME ../x\r\n",
+                    "a.txt\r\nEND G\r\n",
                     {},
-                    "The desktop shortcut \"%3/a/b.desktop\" could not be written: No such file "
-                    "or directory."},
+                    "The desktop shortcut's name \"../x\" leads out of the desktop folder.",
+                    1,
+                    true},
+        FailureCase{"ShortcutNameWithALineFeed",
+                    "SHORTCUTNAME De\nmo\r\n",
+                    "a.txt\r\nEND G\r\n",
+                    {},
+                    "The desktop shortcut's name \"De\nmo\" holds a control character, which a "
+                    "desktop entry cannot hold.",
+                    1,
+                    true},
+        FailureCase{"ShortcutTargetWithAControlCharacter",
+                    "SHORTCUT a\x01.exe\r\n",
+                    "a.txt\r\nEND G\r\n",
+                    {},
+                    "The desktop shortcut's target \"%2/a\x01.exe\" holds a control character, "
+                    "which a desktop entry cannot hold.",
+                    1,
+                    true},
         FailureCase{"InstallPressedTwice",
                     "",
                     "END G\r\n",
