@@ -29,7 +29,7 @@ public:
 };
 
 QTemporaryDir* folder = nullptr;
-constexpr int kCounts[] = {500, 2000, 4000};
+constexpr int kMostFiles = 4000;
 
 QString at(const QString& relative) {
     return folder->filePath(relative);
@@ -39,30 +39,30 @@ QString fileName(int i) {
     return QStringLiteral("file%1.txt").arg(i, 5, 10, QLatin1Char('0'));
 }
 
-// files/ holds the most files of any run, about 2 KB each; each installer folder's script lists
-// the first of them and copies from there into opt/out.
+// The installer's folder holds in files/ the most files of any run, about 2 KB each.
 void makeFolders() {
     folder = new QTemporaryDir;
-    QDir().mkpath(at(QStringLiteral("files")));
+    QDir().mkpath(at(QStringLiteral("inst/files")));
     QDir().mkpath(at(QStringLiteral("opt")));
-    for (int i = 0; i < kCounts[2]; ++i) {
-        QFile file(at(QStringLiteral("files/") + fileName(i)));
+    for (int i = 0; i < kMostFiles; ++i) {
+        QFile file(at(QStringLiteral("inst/files/") + fileName(i)));
         if (!file.open(QIODevice::WriteOnly) ||
             file.write(QByteArray(1500 + i % 7 * 150, static_cast<char>('a' + i % 26))) < 0)
             std::abort();
     }
-    for (const int count : kCounts) {
-        const QString installer = at(QStringLiteral("inst%1").arg(count));
-        QDir().mkpath(installer);
-        QByteArray script =
-            "DEST out\r\nORIG ../files\r\nFILES " + QByteArray::number(count) + "\r\nENDHEADER\r\n";
-        for (int i = 0; i < count; ++i)
-            script += fileName(i).toLatin1() + "\r\n";
-        QFile out(installer + QStringLiteral("/SETUP.INF"));
-        if (!out.open(QIODevice::WriteOnly) || out.write(script + "END G\r\n") < 0 ||
-            !QFile::copy(QStringLiteral("/bin/true"), installer + QStringLiteral("/pkunzip")))
-            std::abort();
-    }
+    if (!QFile::copy(QStringLiteral("/bin/true"), at(QStringLiteral("inst/pkunzip"))))
+        std::abort();
+}
+
+// A script that copies the first count files from files/ into opt/out.
+void writeScript(int count) {
+    QByteArray script =
+        "DEST out\r\nORIG files\r\nFILES " + QByteArray::number(count) + "\r\nENDHEADER\r\n";
+    for (int i = 0; i < count; ++i)
+        script += fileName(i).toLatin1() + "\r\n";
+    QFile out(at(QStringLiteral("inst/SETUP.INF")));
+    if (!out.open(QIODevice::WriteOnly) || out.write(script + "END G\r\n") < 0)
+        std::abort();
 }
 
 QString destination() {
@@ -78,9 +78,10 @@ double seconds(std::chrono::steady_clock::time_point start) {
 // Seconds that pressing Install took, in a fresh window with the window shown.
 double timeInstall(int count) {
     destination();
+    writeScript(count);
     FatalPrompter prompter;
-    setup::Form1 form({at(QStringLiteral("inst%1").arg(count)), at(QStringLiteral("opt/")), {}},
-                      prompter, [](int) {});
+    setup::Form1 form({at(QStringLiteral("inst")), at(QStringLiteral("opt/")), {}}, prompter,
+                      [](int) {});
     if (!form.Form_Load())
         std::abort();
     form.show();
@@ -97,7 +98,7 @@ double timeCp(int count) {
     QDir().mkpath(out);
     std::vector<std::string> argv{"cp"};
     for (int i = 0; i < count; ++i)
-        argv.push_back(at(QStringLiteral("files/") + fileName(i)).toStdString());
+        argv.push_back(at(QStringLiteral("inst/files/") + fileName(i)).toStdString());
     argv.push_back(out.toStdString());
     std::vector<char*> args;
     for (std::string& arg : argv)

@@ -16,8 +16,8 @@
 namespace setup {
 
 void Form1::Command1_Click() {
-    const QString refusal =
-        InstallRefusal(Text2->text(), Check1->isChecked(), JoinPath(Text2->text(), Text5), Text4);
+    const QString refusal = InstallRefusal(Text2->text(), Text3, Check1->isChecked(),
+                                           JoinPath(Text2->text(), Text5), Text4);
     if (!refusal.isEmpty()) {
         fail(refusal);
         return;
@@ -45,6 +45,12 @@ void Form1::Command1_Click() {
         }
         if (IsListEnd(*line))
             break;
+        if (ClimbsOut(*line)) {
+            fail(QStringLiteral("The file \"%1\" of the setup script's list leads out of the "
+                                "source and the destination folder.")
+                     .arg(*line));
+            return;
+        }
         const QString destination = Text2->text();
         QString error;
         if (!CopyReplacing(JoinPath(Text3, *line), JoinPath(destination, *line), &error)) {

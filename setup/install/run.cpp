@@ -17,10 +17,18 @@ QString JoinPath(const QString& folder, const QString& name) {
 #endif
 }
 
-QString InstallRefusal(const QString& destination, bool shortcut, const QString& target,
-                       const QString& shortcutName) {
+bool ClimbsOut(const QString& path) {
+    return QDir::isAbsolutePath(path) || path.split(u'/').contains(QStringLiteral(".."));
+}
+
+QString InstallRefusal(const QString& destination, const QString& source, bool shortcut,
+                       const QString& target, const QString& shortcutName) {
     if (destination.isEmpty())
         return QStringLiteral("There is no destination folder: the destination box is empty.");
+    // Joined to each name, an empty source folder would be the file system's root.
+    if (source.isEmpty() || ClimbsOut(source))
+        return QStringLiteral("The source folder \"%1\" is not in the installer's folder.")
+            .arg(source);
     if (!shortcut)
         return {};
     if (LeavesFolder(shortcutName))
