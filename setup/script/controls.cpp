@@ -32,11 +32,6 @@ InfoBox::InfoBox(QWidget* parent) : QPlainTextEdit(parent) {
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-void InfoBox::SetText(const QString& text) {
-    text_ = text;
-    setPlainText(DisplayText(text_));
-}
-
 void InfoBox::Append(const QString& text) {
     QTextCursor caret = textCursor();
     const int shownAt = caret.selectionEnd();

@@ -10,7 +10,7 @@ namespace {
 TEST(InfoBox, AppendsJustAfterTheSelectionThenPutsTheCaretAtTheEnd) {
     QWidget window;
     InfoBox box(&window);
-    box.SetText(QStringLiteral("ab\r\ncd\rx\ny"));
+    box.Append(QStringLiteral("ab\r\ncd\rx\ny"));
     EXPECT_EQ(box.toPlainText(), QStringLiteral("ab\ncd\nx\ny"));
 
     // Select "cd" on the second shown line: its end lies after the CR LF in the kept text.

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWindow>
-#include <functional>
 
 namespace setup::test {
 namespace {
@@ -175,56 +174,37 @@ TEST_F(SetupTest, TheUnzipProgramBesideTheInstallerIsStartedThereBeforeTheScript
 
 struct LookupCase {
     const char* name;
-    std::function<void(const QString& installer)> arrange;
-    const char* started; // in the installer's folder; none: nothing may be started
+    const char* beside; // what the stand-in beside the installer is renamed to; none: removed
+    bool executable;
 };
 
 class UnzipLookup : public SetupTest, public ::testing::WithParamInterface<LookupCase> {};
 
 TEST_P(UnzipLookup, TakesOnlyTheProgramBesideTheInstallerWhateverItsLetterCase) {
+    const LookupCase& c = GetParam();
     copyStandin(path(QStringLiteral("bin"))); // one on the search path never counts
-    GetParam().arrange(installer);
+    const QString standin = QDir(installer).filePath(QStringLiteral("pkunzip"));
+    const QString beside = QDir(installer).filePath(QString::fromLatin1(c.beside));
+    ASSERT_TRUE(c.beside ? QFile::rename(standin, beside) : QFile::remove(standin));
+    if (c.beside && !c.executable)
+        QFile::setPermissions(beside, QFile::ReadOwner | QFile::WriteOwner);
     writeScript("ENDHEADER\r\n");
     auto form = makeForm();
-    EXPECT_EQ(form->Form_Load(), GetParam().started != nullptr);
-    if (!GetParam().started) {
-        EXPECT_EQ(prompter.reports,
-                  QStringList(QStringLiteral("The unzip program \"pkunzip\" could "
-                                             "not be started: it is not in %1.")
-                                  .arg(installer)));
-        return;
-    }
-    const QStringList record = standinRecord(installer);
-    ASSERT_GE(record.size(), 2);
-    EXPECT_EQ(record[1], installer + u'/' + QString::fromLatin1(GetParam().started));
+    ASSERT_EQ(form->Form_Load(), c.executable);
+    if (c.executable)
+        EXPECT_EQ(standinRecord(installer).value(1), beside);
+    else
+        EXPECT_EQ(prompter.reports, QStringList(QStringLiteral("The unzip program \"pkunzip\" "
+                                                               "could not be started: it is not "
+                                                               "in %1.")
+                                                    .arg(installer)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Folders, UnzipLookup,
-    ::testing::Values(LookupCase{"OtherLetterCase",
-                                 [](const QString& inst) {
-                                     QFile::rename(inst + QStringLiteral("/pkunzip"),
-                                                   inst + QStringLiteral("/PKUNZIP"));
-                                 },
-                                 "PKUNZIP"},
-                      LookupCase{"OnlyOnTheSearchPath",
-                                 [](const QString& inst) {
-                                     QFile::remove(inst + QStringLiteral("/pkunzip"));
-                                 },
-                                 nullptr},
-                      LookupCase{"NotExecutable",
-                                 [](const QString& inst) {
-                                     QFile::setPermissions(inst + QStringLiteral("/pkunzip"),
-                                                           QFile::ReadOwner | QFile::WriteOwner);
-                                 },
-                                 nullptr},
-                      LookupCase{"AFolderOfThatName",
-                                 [](const QString& inst) {
-                                     QFile::remove(inst + QStringLiteral("/pkunzip"));
-                                     QDir(inst).mkdir(QStringLiteral("PkUnzip"));
-                                 },
-                                 nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Folders, UnzipLookup,
+                         ::testing::Values(LookupCase{"OtherLetterCase", "PKUNZIP", true},
+                                           LookupCase{"NotExecutable", "PkUnzip", false},
+                                           LookupCase{"OnlyOnTheSearchPath", nullptr, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupTest, TheScriptIsFoundWhateverItsLetterCase) {
     writeFile(QStringLiteral("inst/Setup.inf"), "NAME Demo\r\nENDHEADER\r\n");
