@@ -15,4 +15,9 @@ struct Platform {
     static Platform fromSystem();
 };
 
+// The desktop folder that a user-dirs.dirs text names, read as xdg-user-dirs reads it: the last
+// XDG_DESKTOP_DIR line whose quoted value starts with "$HOME/" or "/", a backslash taking the
+// next character as it is; the home folder's "Desktop" when no line names one.
+QString DesktopFolder(const QString& userDirs, const QString& home);
+
 } // namespace setup

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "install/cleanup.h"
 
+#include "install/run.h"
+
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace setup {
@@ -25,17 +26,14 @@ bool WildcardMatches(const QString& pattern, const QString& name) {
 }
 
 void DeleteMatching(const QString& folder, const QString& name) {
-    const qsizetype slash = name.lastIndexOf(u'/');
-    const QString subFolder = slash < 0 ? QString() : name.left(slash);
-    const QString pattern = name.mid(slash + 1);
-    if (pattern.isEmpty() || subFolder.contains(u'*') || subFolder.contains(u'?'))
+    // A value such as "../*" or "/etc/*" must not delete anything outside the installer's folder.
+    if (LeavesFolder(name))
         return;
-    const QDir dir(subFolder.isEmpty() ? folder : QDir(folder).filePath(subFolder));
-    for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!WildcardMatches(pattern, entry) || QFileInfo(dir.filePath(entry)).isDir())
-            continue;
-        QFile::remove(dir.filePath(entry));
-    }
+    const QDir dir(folder);
+    // Dot-files count as hidden, and the deletion this stands for skips hidden files.
+    for (const QString& entry : dir.entryList(QDir::Files | QDir::System))
+        if (WildcardMatches(name, entry))
+            QFile::remove(dir.filePath(entry));
 }
 
 QStringList CleanUpNames(const QString& sourceValue) {

@@ -9,9 +9,9 @@ namespace setup {
 // Whether a file name matches a pattern with the wildcards "*" and "?", letter case ignored.
 bool WildcardMatches(const QString& pattern, const QString& name);
 
-// Deletes the plain files that the name matches (a folder part may lead to them; its last part
-// may hold wildcards), letter case ignored. Folders are never deleted; a file that cannot be
-// deleted is skipped.
+// Deletes the plain files in the folder that the name matches (it may hold wildcards), letter
+// case ignored. A name that leads into another folder, folders and dot-files are never deleted;
+// a file that cannot be deleted is skipped.
 void DeleteMatching(const QString& folder, const QString& name);
 
 // What closing the installer deletes from its folder, in order: the source-folder value taken

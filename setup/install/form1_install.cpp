@@ -16,6 +16,12 @@
 namespace setup {
 
 void Form1::Command1_Click() {
+    const QString refusal = InstallRefusal(Text2->text(), Text3, Check1->isChecked(),
+                                           JoinPath(Text2->text(), Text5), Text4);
+    if (!refusal.isEmpty()) {
+        fail(refusal);
+        return;
+    }
     // The unzip program may still be unpacking what the run is about to copy.
     if (unzip_.Running()) {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -39,6 +45,12 @@ void Form1::Command1_Click() {
         }
         if (IsListEnd(*line))
             break;
+        if (ClimbsOut(*line)) {
+            fail(QStringLiteral("The file \"%1\" of the setup script's list leads out of the "
+                                "source and the destination folder.")
+                     .arg(*line));
+            return;
+        }
         const QString destination = Text2->text();
         QString error;
         if (!CopyReplacing(JoinPath(Text3, *line), JoinPath(destination, *line), &error)) {
@@ -49,8 +61,10 @@ void Form1::Command1_Click() {
         ProgressBar1->SetValue(ProgressBar1->Value() + 1);
     }
 
-    Text1->SetText(Text1->Text() + QStringLiteral("\r\nAlmost finished..."));
+    // Adds at the very end whatever the selection, as re-setting the whole text would, without
+    // laying out again the thousands of lines a large run has logged.
     Text1->CaretToEnd();
+    Text1->Append(QStringLiteral("\r\nAlmost finished..."));
     if (Check1->isChecked() &&
         !Create_ShortCut(JoinPath(Text2->text(), Text5), QStringLiteral("Desktop"), Text4,
                          Text2->text(), 0, 0))

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace setup {
 
@@ -14,6 +15,37 @@ QString JoinPath(const QString& folder, const QString& name) {
 #else
     return folder + u'/' + name;
 #endif
+}
+
+bool ClimbsOut(const QString& path) {
+    return QDir::isAbsolutePath(path) || path.split(u'/').contains(QStringLiteral(".."));
+}
+
+QString InstallRefusal(const QString& destination, const QString& source, bool shortcut,
+                       const QString& target, const QString& shortcutName) {
+    if (destination.isEmpty())
+        return QStringLiteral("There is no destination folder: the destination box is empty.");
+    // Joined to each name, an empty source folder would be the file system's root.
+    if (source.isEmpty() || ClimbsOut(source))
+        return QStringLiteral("The source folder \"%1\" is not in the installer's folder.")
+            .arg(source);
+    if (!shortcut)
+        return {};
+    if (LeavesFolder(shortcutName))
+        return QStringLiteral("The desktop shortcut's name \"%1\" leads out of the desktop folder.")
+            .arg(shortcutName);
+    // A desktop entry has no way to hold them: dropped, they would make it start another file.
+    const auto control = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.category() == QChar::Other_Control; });
+    };
+    for (const auto& [what, value] : {std::pair{"name", shortcutName}, {"target", target}}) {
+        if (control(value))
+            return QStringLiteral("The desktop shortcut's %1 \"%2\" holds a control character, "
+                                  "which a desktop entry cannot hold.")
+                .arg(QLatin1String(what), value);
+    }
+    return {};
 }
 
 QString LogLine(const QString& installerFolder, const QString& name, const QString& destination) {

@@ -28,18 +28,28 @@ InfoBox::InfoBox(QWidget* parent) : QPlainTextEdit(parent) {
     setFont(courier);
     // A log: the user may select in it but not type into it.
     setReadOnly(true);
+    setUndoRedoEnabled(false); // a log that grows by thousands of lines keeps no undo history
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
-void InfoBox::SetText(const QString& text) {
-    text_ = text;
-    setPlainText(DisplayText(text_));
-}
-
 void InfoBox::Append(const QString& text) {
-    const qsizetype at = TextPosition(text_, textCursor().selectionEnd());
+    QTextCursor caret = textCursor();
+    const int shownAt = caret.selectionEnd();
+    // Appends leave the caret at the end, so mapping the position back is rarely needed.
+    const qsizetype at = shownAt == caret.document()->characterCount() - 1
+                             ? text_.size()
+                             : TextPosition(text_, shownAt);
+    // A CR and an LF that meet here become one line end, which changes the shown lines
+    // around the insertion: only then is the whole text shown afresh.
+    const bool joinsLineEnd = (at > 0 && text_[at - 1] == u'\r' && text.startsWith(u'\n')) ||
+                              (at < text_.size() && text_[at] == u'\n' && text.endsWith(u'\r'));
     text_.insert(at, text);
-    setPlainText(DisplayText(text_));
+    if (joinsLineEnd) {
+        setPlainText(DisplayText(text_));
+    } else {
+        caret.setPosition(shownAt);
+        caret.insertText(DisplayText(text));
+    }
     CaretToEnd();
 }
 

@@ -31,8 +31,6 @@ public:
     explicit InfoBox(QWidget* parent);
 
     const QString& Text() const { return text_; }
-    // Replaces the whole text; the caret goes to its start, as a text box's does.
-    void SetText(const QString& text);
     // Inserts just after the current selection, then moves the caret to the end.
     void Append(const QString& text);
     void CaretToEnd();

@@ -33,7 +33,10 @@ QIcon makeIcon() {
 
 QLabel* label(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
               int height) {
-    return place(new QLabel(QString::fromLatin1(caption), parent), name, left, top, width, height);
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    // Scripts set these captions: "<i>" or "&amp;" in them are what they say.
+    label->setTextFormat(Qt::PlainText);
+    return place(label, name, left, top, width, height);
 }
 
 } // namespace
@@ -46,6 +49,7 @@ Form1::Form1(const Platform& platform, Prompter& prompter, std::function<void(in
     if (!end_)
         end_ = [](int status) { QCoreApplication::exit(status); };
     setObjectName(QStringLiteral("Form1"));
+    setCaption({});
     setWindowIcon(makeIcon());
     setFixedSize(TwipsToPixels(7815), TwipsToPixels(6315));
     // The design's controls were laid out for an 8-point window font.
@@ -123,7 +127,7 @@ bool Form1::Form_Load() {
 bool Form1::applyHeaderLine(const HeaderLine& line) {
     switch (line.key) {
     case HeaderKey::Name:
-        setWindowTitle(line.value + QStringLiteral(" Installer"));
+        setCaption(line.value + QStringLiteral(" Installer"));
         Label2->setText(line.value);
         break;
     case HeaderKey::Files: {
@@ -163,6 +167,14 @@ bool Form1::applyHeaderLine(const HeaderLine& line) {
         break;
     }
     return true;
+}
+
+void Form1::setCaption(const QString& caption) {
+    // Qt reads "[*]" as the place of a modified mark, and shows the program's name for an empty
+    // title: the one is doubled to stay literal, the other becomes a blank.
+    QString title = caption;
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title.isEmpty() ? QStringLiteral(" ") : title);
 }
 
 bool Form1::fail(const QString& text) {

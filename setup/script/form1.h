@@ -70,6 +70,8 @@ private:
     // Reports the failure and ends the installer without the clean-up.
     bool fail(const QString& text);
     bool applyHeaderLine(const HeaderLine& line);
+    // The window's caption, shown on the desktop exactly as given.
+    void setCaption(const QString& caption);
     QString SpecialFolders(const QString& name) const;
 
     Platform platform_;

@@ -7,6 +7,7 @@ namespace setup {
 
 void QtPrompter::ErrorReport(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Setup"), text, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText); // reports quote names from the script and the disk
     box.exec();
 }
 

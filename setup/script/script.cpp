@@ -6,11 +6,12 @@
 
 namespace setup {
 
-QString FindNoCase(const QString& folder, const QString& name) {
+QString FindNoCase(const QString& folder, const QString& name, QDir::Filters filters) {
     const QDir dir(folder);
-    if (dir.exists(name))
+    const QStringList entries = dir.entryList(filters | QDir::Hidden | QDir::System);
+    if (entries.contains(name))
         return dir.filePath(name);
-    for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System))
+    for (const QString& entry : entries)
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return dir.filePath(entry);
     return dir.filePath(name);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDir>
 #include <QString>
 #include <optional>
 
@@ -13,9 +14,10 @@ inline QString ScriptName() {
     return QStringLiteral("SETUP.INF");
 }
 
-// The file of that name in the folder, its letter case ignored as on the installer's home
-// system (an exact match wins); the plain path when there is none.
-QString FindNoCase(const QString& folder, const QString& name);
+// The entry of that name and kind in the folder, its letter case ignored as on the installer's
+// home system (an exact match wins); the plain path when there is none.
+QString FindNoCase(const QString& folder, const QString& name,
+                   QDir::Filters filters = QDir::AllEntries);
 
 // Reads a setup script line by line: CR LF or a lone CR ends a line, a lone LF belongs to the
 // line, bytes are Latin-1 (the system code page stands for that on this host).

@@ -19,8 +19,8 @@ public:
     UnzipProcess(const UnzipProcess&) = delete;
     UnzipProcess& operator=(const UnzipProcess&) = delete;
 
-    // Starts the command line in the folder, taking the program from that folder first, then
-    // from the search path. On failure, error says why.
+    // Starts the command line in the folder, taking the program from that folder whatever its
+    // letter case. On failure, error says why.
     bool Start(const QString& folder, const QString& commandLine, QString* error);
 
     // Blocks until the started program has ended; returns at once when none was started.

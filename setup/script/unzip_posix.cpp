@@ -2,11 +2,11 @@
 #include "script/unzip.h"
 
 #include "script/cmdline.h"
+#include "script/script.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <csignal>
@@ -29,16 +29,14 @@ bool UnzipProcess::Start(const QString& folder, const QString& commandLine, QStr
         return false;
     }
     const QString name = argv.takeFirst();
-    const QFileInfo beside(QDir(folder).filePath(name));
-    const QString program = beside.isFile() && beside.isExecutable()
-                                ? beside.absoluteFilePath()
-                                : QStandardPaths::findExecutable(name);
-    if (program.isEmpty()) {
-        *error = QStringLiteral("The unzip program \"%1\" could not be started: it is neither in "
-                                "%2 nor on the search path.")
+    // Only the installer's own unzip program will do, never another of that name on the path.
+    const QFileInfo beside(FindNoCase(folder, name, QDir::Files | QDir::Executable));
+    if (!beside.isFile() || !beside.isExecutable()) {
+        *error = QStringLiteral("The unzip program \"%1\" could not be started: it is not in %2.")
                      .arg(name, QDir::toNativeSeparators(folder));
         return false;
     }
+    const QString program = beside.absoluteFilePath();
 
     QProcess process;
     process.setProgram(program);

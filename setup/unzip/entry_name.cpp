@@ -2,6 +2,7 @@
 #include "entry_name.h"
 
 #include <algorithm>
+#include <iconv.h>
 
 namespace pkunzip {
 
@@ -11,7 +12,33 @@ bool IsAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+std::optional<std::string> ToUtf8(std::string_view bytes, const char* charset) {
+    const iconv_t converter = iconv_open("UTF-8", charset);
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    std::string in(bytes), out(bytes.size() * 3, '\0'); // CP437 needs at most 3 bytes a character
+    char* from = in.data();
+    char* to = out.data();
+    std::size_t fromLeft = in.size(), toLeft = out.size();
+    const bool valid = iconv(converter, &from, &fromLeft, &to, &toLeft) != static_cast<size_t>(-1);
+    iconv_close(converter);
+    if (!valid)
+        return std::nullopt;
+    out.resize(out.size() - toLeft);
+    return out;
+}
+
 } // namespace
+
+std::optional<std::string> EntryNameUtf8(std::string_view raw, bool utf8Flag, unsigned host) {
+    constexpr unsigned kUnix = 3;
+    if (utf8Flag || host == kUnix) {
+        auto utf8 = ToUtf8(raw, "UTF-8");
+        if (utf8 || utf8Flag)
+            return utf8;
+    }
+    return ToUtf8(raw, "CP437");
+}
 
 std::optional<std::string> CheckedEntryName(std::string_view raw) {
     std::string name(raw);

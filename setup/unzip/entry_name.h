@@ -12,6 +12,11 @@ namespace pkunzip {
 // dropped and a folder's trailing "/" is cut, so the result has no empty component.
 std::optional<std::string> CheckedEntryName(std::string_view raw);
 
+// An entry's raw name as UTF-8: names flagged as UTF-8, and names made on Unix that are valid
+// UTF-8, are taken as they are; any other name is CP437, as DOS and Windows archivers write it.
+// Nothing when the name is not valid in its encoding.
+std::optional<std::string> EntryNameUtf8(std::string_view raw, bool utf8Flag, unsigned host);
+
 // The name for messages: control characters from a hostile archive must not reach a terminal.
 std::string Printable(std::string_view name);
 

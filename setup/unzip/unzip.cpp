@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unzip.h"
 
+#include "directory.h"
 #include "entry_name.h"
 
 #include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
-#include <array>
 #include <fstream>
 #include <limits>
 #include <locale.h>
@@ -35,8 +35,8 @@ struct EntryFree {
     void operator()(archive_entry* e) const { archive_entry_free(e); }
 };
 
-// libarchive converts names into the current locale's charset, which must be UTF-8 for
-// CP437 names to survive; changed for this thread only.
+// libarchive converts names flagged as UTF-8 into the current locale's charset, which must be
+// UTF-8 for them to survive; changed for this thread only.
 class Utf8Locale {
 public:
     Utf8Locale() : utf8_(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {
@@ -66,49 +66,6 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
                       [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
-std::uint64_t LittleEndian(const unsigned char* p, int bytes) {
-    std::uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = value << 8 | p[i];
-    return value;
-}
-
-// How many entries the archive's directory lists. libarchive silently reads only one of
-// several entries that share a local header, so the count is how such losses show.
-std::optional<std::uint64_t> ListedEntryCount(const fs::path& path) {
-    constexpr std::size_t kEnd = 22, kLocator = 20, kZip64End = 56;
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return std::nullopt;
-    const auto size = static_cast<std::uint64_t>(in.tellg());
-    const std::size_t tail = static_cast<std::size_t>(std::min<std::uint64_t>(size, 0xffff + kEnd));
-    if (tail < kEnd)
-        return std::nullopt;
-    std::vector<unsigned char> bytes(tail);
-    in.seekg(static_cast<std::streamoff>(size - tail));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(tail));
-    if (!in)
-        return std::nullopt;
-
-    for (std::size_t pos = tail - kEnd + 1; pos-- > 0;) {
-        const unsigned char* end = bytes.data() + pos;
-        // The record whose comment runs exactly to the end of the file, as readers take it.
-        if (LittleEndian(end, 4) != 0x06054b50 || pos + kEnd + LittleEndian(end + 20, 2) != tail)
-            continue;
-        std::uint64_t count = LittleEndian(end + 10, 2);
-        if (count == 0xffff && pos >= kLocator && LittleEndian(end - kLocator, 4) == 0x07064b50) {
-            std::array<unsigned char, kZip64End> zip64{};
-            in.seekg(static_cast<std::streamoff>(LittleEndian(end - kLocator + 8, 8)));
-            in.read(reinterpret_cast<char*>(zip64.data()), zip64.size());
-            if (!in || LittleEndian(zip64.data(), 4) != 0x06064b50)
-                return std::nullopt;
-            count = LittleEndian(zip64.data() + 32, 8);
-        }
-        return count;
-    }
-    return std::nullopt;
-}
-
 std::uint64_t OutputLimit(const Limits& limits, std::uint64_t archiveSize) {
     const std::uint64_t scaled =
         archiveSize != 0 && limits.ratio > std::numeric_limits<std::uint64_t>::max() / archiveSize
@@ -129,7 +86,10 @@ public:
     int run(const fs::path& path);
 
 private:
-    void entry(archive_entry* in, int headerStatus, std::uint64_t number);
+    void entry(archive_entry* in, int headerStatus);
+    // The directory's entry whose data libarchive is at, marked as read.
+    const ListedEntry* listedAt(la_int64_t start);
+    void reportUnread(const std::string& archiveName);
     // Streams the entry's data to disk; false, with the reason, when it was not all written.
     bool copyData(archive_entry* in, std::string& problem);
     bool sharesEarlierData(la_int64_t start) const;
@@ -146,12 +106,16 @@ private:
     bool fatal_ = false;
     std::optional<std::string> stopped_;          // why the remaining entries are not unpacked
     std::map<la_int64_t, la_int64_t> dataRanges_; // start -> end of the data unpacked so far
+    Directory directory_;
+    std::multimap<std::uint64_t, std::size_t> listed_; // data start -> entry not read yet
 };
 
 int Extraction::run(const fs::path& path) {
     std::error_code ec;
     const std::uint64_t archiveSize = fs::file_size(path, ec);
     limit_ = OutputLimit(options_.limits, ec ? 0 : archiveSize);
+    std::ifstream file(path, std::ios::binary);
+    std::optional<Directory> directory = ReadDirectory(file);
 
     Utf8Locale utf8;
     std::unique_ptr<archive, ReadFree> reader(archive_read_new());
@@ -160,7 +124,6 @@ int Extraction::run(const fs::path& path) {
     disk_ = disk.get();
     // The seekable reader trusts the central directory, as the format intends.
     archive_read_support_format_zip_seekable(reader_);
-    archive_read_set_format_option(reader_, "zip", "hdrcharset", "CP437");
     int flags = ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_NODOTDOT |
                 ARCHIVE_EXTRACT_SECURE_SYMLINKS | ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS;
     // Without -o, nothing on disk is removed, not even a symbolic link in an entry's path:
@@ -172,13 +135,21 @@ int Extraction::run(const fs::path& path) {
     if (archive_read_open_filename(reader_, path.c_str(), kReadBlock) != ARCHIVE_OK) {
         // libarchive does not take an archive without entries for a ZIP; it has nothing to
         // write, so all of it is written.
-        if (const auto listed = ListedEntryCount(path); listed && *listed == 0)
+        if (directory && directory->count == 0 && directory->entries.empty())
             return kAllWritten;
         err_ << kProgram << archiveName << ": " << ErrorOf(reader_) << '\n';
         return kNotAllWritten;
     }
+    if (!directory) {
+        err_ << kProgram << archiveName << ": its central directory cannot be read\n";
+        return kNotAllWritten;
+    }
+    directory_ = std::move(*directory);
+    for (std::size_t i = 0; i < directory_.entries.size(); ++i) {
+        if (const auto& local = directory_.entries[i].local)
+            listed_.emplace(local->dataStart, i);
+    }
 
-    std::uint64_t read = 0;
     for (;;) {
         archive_entry* in = nullptr;
         const int status = archive_read_next_header(reader_, &in);
@@ -187,28 +158,52 @@ int Extraction::run(const fs::path& path) {
         if (status == ARCHIVE_FATAL) {
             err_ << kProgram << archiveName << ": " << ErrorOf(reader_) << '\n';
             ++failures_;
-            fatal_ = true;
             break;
         }
-        entry(in, status, ++read);
+        entry(in, status);
         if (fatal_)
             break;
     }
-
-    if (!fatal_) {
-        const auto listed = ListedEntryCount(path);
-        if (listed && *listed > read) {
-            err_ << kProgram << archiveName << ": " << *listed - read << " of the " << *listed
-                 << " entries it lists were not read (entries sharing their data)\n";
-            ++failures_;
-        }
-    }
+    reportUnread(archiveName);
     // Folders get their times and permissions only now, after their files.
     if (archive_write_close(disk_) != ARCHIVE_OK) {
         err_ << kProgram << ErrorOf(disk_) << '\n';
         ++failures_;
     }
     return failures_ == 0 ? kAllWritten : kNotAllWritten;
+}
+
+const ListedEntry* Extraction::listedAt(la_int64_t start) {
+    const auto found = start < 0 ? listed_.end() : listed_.find(static_cast<std::uint64_t>(start));
+    if (found == listed_.end())
+        return nullptr;
+    const ListedEntry* entry = &directory_.entries[found->second];
+    listed_.erase(found);
+    return entry;
+}
+
+// Whatever the directory lists and libarchive never handed over is not written either: entries
+// that share a local header are read once, and an archive may end in bytes of any kind.
+void Extraction::reportUnread(const std::string& archiveName) {
+    std::vector<std::size_t> unread;
+    for (std::size_t i = 0; i < directory_.entries.size(); ++i) {
+        if (!directory_.entries[i].local)
+            unread.push_back(i);
+    }
+    for (const auto& [start, i] : listed_)
+        unread.push_back(i);
+    std::sort(unread.begin(), unread.end());
+    for (const std::size_t i : unread) {
+        const ListedEntry& listed = directory_.entries[i];
+        const auto name = EntryNameUtf8(listed.name, listed.flags & kUtf8Name, listed.host);
+        refuse(Printable(name ? *name : listed.name), "the archive lists it but it was not read");
+    }
+    const std::uint64_t found = directory_.entries.size();
+    if (directory_.count > found) {
+        err_ << kProgram << archiveName << ": " << directory_.count - found << " of the "
+             << directory_.count << " entries it lists are not in its central directory\n";
+        ++failures_;
+    }
 }
 
 void Extraction::refuse(std::string_view label, std::string_view why) {
@@ -221,16 +216,23 @@ bool Extraction::sharesEarlierData(la_int64_t start) const {
     return next != dataRanges_.begin() && start < std::prev(next)->second;
 }
 
-void Extraction::entry(archive_entry* in, int headerStatus, std::uint64_t number) {
-    const char* utf8 = archive_entry_pathname_utf8(in);
-    const std::string label = utf8 ? Printable(utf8) : "entry " + std::to_string(number);
+void Extraction::entry(archive_entry* in, int headerStatus) {
+    const la_int64_t start = archive_filter_bytes(reader_, 0);
+    const ListedEntry* listed = listedAt(start);
+    const char* raw = archive_entry_pathname(in);
+    if (!listed)
+        return refuse(Printable(raw ? raw : "an entry"),
+                      "the archive's directory does not list it");
+    const auto& local = *listed->local;
+    const auto utf8 = EntryNameUtf8(local.name, local.flags & kUtf8Name, listed->host);
+    const std::string label = Printable(utf8 ? *utf8 : local.name);
     if (stopped_)
         return refuse(label, *stopped_);
     if (headerStatus != ARCHIVE_OK)
         return refuse(label, ErrorOf(reader_));
     if (!utf8)
         return refuse(label, "its name cannot be read");
-    const auto name = CheckedEntryName(utf8);
+    const auto name = CheckedEntryName(*utf8);
     if (!name)
         return refuse(label, "its name leads outside the folder");
     const auto type = archive_entry_filetype(in);
@@ -239,7 +241,6 @@ void Extraction::entry(archive_entry* in, int headerStatus, std::uint64_t number
     if (type == AE_IFDIR && !options_.folders)
         return;
 
-    const la_int64_t start = archive_filter_bytes(reader_, 0);
     if (type == AE_IFREG && sharesEarlierData(start))
         return refuse(label, "its data overlaps another entry's");
 

@@ -32,7 +32,8 @@ protected:
             writeFile(QString::fromLatin1(name), "x");
     }
     QStringList installerFiles() const {
-        QStringList files = QDir(installer).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QStringList files =
+            QDir(installer).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         files.removeAll(QStringLiteral("pkunzip-ran.txt"));
         files.sort();
         return files;
@@ -140,25 +141,54 @@ TEST_F(InstallTest, InstallWaitsForTheUnzipProgramStillUnpacking) {
     EXPECT_EQ(readFile(QStringLiteral("opt/Demo/late.txt")), "unpacked");
 }
 
-TEST_F(InstallTest, QuitWithoutARunTriesAllFiveDeletions) {
+struct CleanUpCase {
+    const char* name;
+    QString orig; // %1 stands for a folder beside the installer's
+    QStringList left;
+};
+
+class CleanUp : public InstallTest, public ::testing::WithParamInterface<CleanUpCase> {};
+
+// Quit without a run: the five names go, and what the "ORIG " value matches, but only in the
+// installer's folder and never its dot-files.
+TEST_P(CleanUp, DeletesOnlyInTheInstallersFolder) {
     writeWorkingFiles();
-    writeFile(QStringLiteral("inst/x.TMP"), "x");
+    for (const char* name :
+         {"inst/x.TMP", "inst/.hidden.tmp", "inst/.config-keep", "inst/sub/a.tmp", "other/a.tmp"})
+        writeFile(QString::fromLatin1(name), "x");
     writeFile(QStringLiteral("inst/Setup.Inf"), "ENDHEADER\r\n");
     QDir().mkpath(path(QStringLiteral("inst/ab.tmp")));
     auto form = makeForm();
     ASSERT_TRUE(form->Form_Load());
     ASSERT_FALSE(standinRecord(installer).isEmpty());
-    form->Text3 = QStringLiteral("*.tmp"); // as an "ORIG " value would set it
+    form->Text3 =
+        QString(GetParam().orig).replace(QStringLiteral("%1"), path(QStringLiteral("other")));
     quit(*form);
-    EXPECT_EQ(installerFiles(), QStringList({QStringLiteral("ab.tmp"), QStringLiteral("keep.txt")}))
-        << "folders and other files stay";
+    EXPECT_EQ(installerFiles(), GetParam().left);
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("inst/sub/a.tmp"))));
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("other/a.tmp"))));
     EXPECT_EQ(ends, QList<int>{0}) << "closing the only window ends the installer";
 }
 
+const QStringList kKept{QStringLiteral(".config-keep"), QStringLiteral(".hidden.tmp"),
+                        QStringLiteral("ab.tmp"),       QStringLiteral("keep.txt"),
+                        QStringLiteral("sub"),          QStringLiteral("x.TMP")};
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CleanUp,
+    ::testing::Values(CleanUpCase{"Wildcard", QStringLiteral("*.tmp"),
+                                  kKept.mid(0, 5)}, // all but x.TMP
+                      CleanUpCase{"Everything",
+                                  QStringLiteral("*"),
+                                  {QStringLiteral(".config-keep"), QStringLiteral(".hidden.tmp"),
+                                   QStringLiteral("ab.tmp"), QStringLiteral("sub")}},
+                      CleanUpCase{"ParentFolder", QStringLiteral("../other/*"), kKept},
+                      CleanUpCase{"OtherFolder", QStringLiteral("%1/*"), kKept},
+                      CleanUpCase{"SubFolder", QStringLiteral("sub/*.tmp"), kKept}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(InstallTest, ARefusedDeletionIsSkippedAndTheNextTried) {
     writeWorkingFiles();
-    copyStandin(path(QStringLiteral("bin")));
-    ASSERT_TRUE(QFile::remove(QDir(installer).filePath(QStringLiteral("pkunzip"))));
     QDir().mkpath(path(QStringLiteral("inst/PKUNZIP"))); // a folder is never deleted
     auto form = load("ORIG PROG\r\n", "END G\r\n");
     QDir().mkpath(path(QStringLiteral("inst/PROG")));
@@ -171,8 +201,9 @@ struct FailureCase {
     const char* name;
     QByteArray header, list;
     std::function<void(Form1&, const QString& installer, const QString& dest)> arrange;
-    const char* report; // %1 the installer's folder, %2 the destination, %3 the desktop
-    int pressed = 1;    // how often Install is pressed
+    const char* report;   // %1 the installer's folder, %2 the destination, %3 the desktop
+    int pressed = 1;      // how often Install is pressed
+    bool refused = false; // before anything is copied
 };
 
 class RunFailure : public InstallTest, public ::testing::WithParamInterface<FailureCase> {};
@@ -193,6 +224,10 @@ TEST_P(RunFailure, EndsTheInstallerWithItsReportAndWithoutTheCleanUp) {
     EXPECT_EQ(prompter.reports, QStringList(report));
     EXPECT_EQ(ends, QList<int>{1});
     EXPECT_FALSE(form->Text1->Text().endsWith(u"Finished!") && c.pressed == 1);
+    if (c.refused) {
+        EXPECT_FALSE(form->Text1->Text().contains(u" ==> "));
+        EXPECT_FALSE(QFileInfo::exists(dest()));
+    }
     quit(*form); // as a window system would; the installer has ended already
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("inst/DATA.DAT"))));
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("inst/SETUP.INF"))));
@@ -237,12 +272,45 @@ INSTANTIATE_TEST_SUITE_P(
                     "a.txt\r\n",
                     {},
                     "The setup script \"%1/SETUP.INF\" ends before its line \"END G\"."},
-        FailureCase{"ShortcutCannotBeWritten",
-                    "SHORTCUTNAME a/b\r\n",
-                    "END G\r\n",
+        FailureCase{"DestinationEmpty", "", "a.txt\r\nEND G\r\n",
+                    [](Form1& f, auto&, auto&) { f.Text2->clear(); },
+                    "There is no destination folder: the destination box is empty.", 1, true},
+        FailureCase{"SourceOutsideTheInstaller",
+                    "ORIG ../PROG\r\n",
+                    "a.txt\r\nEND G\r\n",
                     {},
-                    "The desktop shortcut \"%3/a/b.desktop\" could not be written: No such file "
-                    "or directory."},
+                    "The source folder \"../PROG\" is not in the installer's folder.",
+                    1,
+                    true},
+        FailureCase{"ListLineClimbsOut",
+                    "",
+                    "a.txt\r\nsub/../../a.txt\r\nEND G\r\n",
+                    {},
+                    "The file \"sub/../../a.txt\" of the setup script's list leads out of the "
+                    "source and the destination folder."},
+        FailureCase{"ShortcutNameLeavesTheDesktop",
+                    "SHORTCUTNAME ../x\r\n",
+                    "a.txt\r\nEND G\r\n",
+                    {},
+                    "The desktop shortcut's name \"../x\" leads out of the desktop folder.",
+                    1,
+                    true},
+        FailureCase{"ShortcutNameWithALineFeed",
+                    "SHORTCUTNAME De\nmo\r\n",
+                    "a.txt\r\nEND G\r\n",
+                    {},
+                    "The desktop shortcut's name \"De\nmo\" holds a control character, which a "
+                    "desktop entry cannot hold.",
+                    1,
+                    true},
+        FailureCase{"ShortcutTargetWithAControlCharacter",
+                    "SHORTCUT a\x01.exe\r\n",
+                    "a.txt\r\nEND G\r\n",
+                    {},
+                    "The desktop shortcut's target \"%2/a\x01.exe\" holds a control character, "
+                    "which a desktop entry cannot hold.",
+                    1,
+                    true},
         FailureCase{"InstallPressedTwice",
                     "",
                     "END G\r\n",

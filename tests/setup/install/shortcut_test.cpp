@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "install/shortcut.h"
+#include "platform.h"
 #include "support/fixture.h"
 
 #include <QFile>
@@ -73,6 +74,21 @@ TEST_F(SetupTest, AShortcutThatCannotBeWrittenEndsTheInstaller) {
         QStringLiteral("The desktop shortcut \"%1/Demo.desktop\" could not be written: ")
             .arg(desktop)));
     EXPECT_EQ(ends, QList<int>{1});
+}
+
+TEST(DesktopFolder, IsReadAsXdgUserDirsReadsIt) {
+    const QString home = QStringLiteral("/home/u");
+    for (const auto& [userDirs, folder] :
+         std::initializer_list<std::pair<const char*, const char*>>{
+             {"", "/home/u/Desktop"},
+             {R"(XDG_DESKTOP_DIR="$HOME/My \"Desk\"")", R"(/home/u/My "Desk")"},
+             {R"( XDG_DESKTOP_DIR = "/data/a\\b \$x" # by hand)", R"(/data/a\b $x)"},
+             {R"(XDG_DESKTOP_DIR="$HOME/")", "/home/u"},
+             {"XDG_DESKTOP_DIR=\"/first\"\nXDG_DESKTOP_DIR=\"/second\"\n", "/second"},
+             {"#XDG_DESKTOP_DIR=\"/x\"\nXDG_DESKTOP_DIR=\"Desk\"\nXDG_MUSIC_DIR=\"/m\"",
+              "/home/u/Desktop"}})
+        EXPECT_EQ(DesktopFolder(QString::fromUtf8(userDirs), home), QString::fromUtf8(folder))
+            << userDirs;
 }
 
 } // namespace

@@ -10,7 +10,7 @@ namespace {
 TEST(InfoBox, AppendsJustAfterTheSelectionThenPutsTheCaretAtTheEnd) {
     QWidget window;
     InfoBox box(&window);
-    box.SetText(QStringLiteral("ab\r\ncd\rx\ny"));
+    box.Append(QStringLiteral("ab\r\ncd\rx\ny"));
     EXPECT_EQ(box.toPlainText(), QStringLiteral("ab\ncd\nx\ny"));
 
     // Select "cd" on the second shown line: its end lies after the CR LF in the kept text.
@@ -24,6 +24,11 @@ TEST(InfoBox, AppendsJustAfterTheSelectionThenPutsTheCaretAtTheEnd) {
 
     box.Append(QStringLiteral("end"));
     EXPECT_EQ(box.Text(), QStringLiteral("ab\r\ncd!\r\n\rx\nyend"));
+    // Appended in place: a CR and an LF from two appends still show as one line end.
+    box.Append(QStringLiteral("\r"));
+    box.Append(QStringLiteral("\nlast"));
+    EXPECT_EQ(box.toPlainText(), QStringLiteral("ab\ncd!\n\nx\nyend\nlast"));
+    EXPECT_EQ(box.textCursor().position(), box.toPlainText().size());
 }
 
 TEST(ProgressBar, AMaximumOfZeroOrBelowShowsAnEmptyBarThatIsNotBusy) {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
 
 namespace setup::test {
 namespace {
@@ -40,7 +41,11 @@ TEST_P(Header, FillsTheWindowAsItsKeysSay) {
     auto form = makeForm();
     ASSERT_TRUE(form->Form_Load()) << qPrintable(prompter.reports.join(u'\n'));
     const Shown& want = GetParam().shown;
-    EXPECT_EQ(form->windowTitle(), want.caption);
+    form->winId(); // the title the desktop shows; an empty one as a blank, not the program's name
+    EXPECT_EQ(form->windowHandle()->title(),
+              want.caption.isEmpty() ? QStringLiteral(" ") : want.caption);
+    for (const QLabel* label : {form->Label2, form->Label3, form->Label4})
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(form->Label2->text(), want.name);
     EXPECT_EQ(form->Label3->text(), want.copyright);
     EXPECT_EQ(form->Label4->text(), want.version);
@@ -82,6 +87,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "name Demo\r\nNAMEDemo\r\nFiles 3\r\nDEST\r\nInfo x\r\nShortcut a\r\n"
                    "; a comment\r\n\r\nENDHEADER\r\n",
                    {}},
+        HeaderCase{"MarkupIsPlainText",
+                   "NAME <i>co</i> [*] &amp;\r\nCOPYRIGHT <b>b</b>\r\nENDHEADER\r\n",
+                   {.caption = QStringLiteral("<i>co</i> [*] &amp; Installer"),
+                    .name = QStringLiteral("<i>co</i> [*] &amp;"),
+                    .copyright = QStringLiteral("Copyright <b>b</b>")}},
         HeaderCase{"DestDemo", "DEST Demo\r\nENDHEADER\r\n", {.dest = QStringLiteral("Demo")}},
         HeaderCase{"DestEmpty", "DEST \r\nENDHEADER\r\n", {.dest = QString()}},
         HeaderCase{"ThreeInfoLines",
@@ -153,7 +163,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupTest, TheUnzipProgramBesideTheInstallerIsStartedThereBeforeTheScriptIsRead) {
-    copyStandin(path(QStringLiteral("bin"))); // on the search path too: the one beside wins
     auto form = makeForm();
     EXPECT_FALSE(form->Form_Load()) << "there is no script";
     EXPECT_EQ(QDir::currentPath(), installer);
@@ -163,30 +172,39 @@ TEST_F(SetupTest, TheUnzipProgramBesideTheInstallerIsStartedThereBeforeTheScript
         << "working folder, program, arguments";
 }
 
-TEST_F(SetupTest, TheUnzipProgramIsTakenFromTheSearchPathWhenNotBesideTheInstaller) {
-    ASSERT_TRUE(QFile::remove(QDir(installer).filePath(QStringLiteral("pkunzip"))));
-    copyStandin(path(QStringLiteral("bin")));
+struct LookupCase {
+    const char* name;
+    const char* beside; // what the stand-in beside the installer is renamed to; none: removed
+    bool executable;
+};
+
+class UnzipLookup : public SetupTest, public ::testing::WithParamInterface<LookupCase> {};
+
+TEST_P(UnzipLookup, TakesOnlyTheProgramBesideTheInstallerWhateverItsLetterCase) {
+    const LookupCase& c = GetParam();
+    copyStandin(path(QStringLiteral("bin"))); // one on the search path never counts
+    const QString standin = QDir(installer).filePath(QStringLiteral("pkunzip"));
+    const QString beside = QDir(installer).filePath(QString::fromLatin1(c.beside));
+    ASSERT_TRUE(c.beside ? QFile::rename(standin, beside) : QFile::remove(standin));
+    if (c.beside && !c.executable)
+        QFile::setPermissions(beside, QFile::ReadOwner | QFile::WriteOwner);
     writeScript("ENDHEADER\r\n");
     auto form = makeForm();
-    EXPECT_TRUE(form->Form_Load());
-    const QStringList record = standinRecord(installer);
-    ASSERT_GE(record.size(), 2);
-    EXPECT_EQ(record[0], installer);
-    EXPECT_EQ(record[1], path(QStringLiteral("bin/pkunzip")));
+    ASSERT_EQ(form->Form_Load(), c.executable);
+    if (c.executable)
+        EXPECT_EQ(standinRecord(installer).value(1), beside);
+    else
+        EXPECT_EQ(prompter.reports, QStringList(QStringLiteral("The unzip program \"pkunzip\" "
+                                                               "could not be started: it is not "
+                                                               "in %1.")
+                                                    .arg(installer)));
 }
 
-TEST_F(SetupTest, AnUnzipProgramThatCannotBeStartedEndsTheInstallerBeforeTheScript) {
-    // Not executable: it does not count, and the search path holds none either.
-    QFile beside(QDir(installer).filePath(QStringLiteral("pkunzip")));
-    ASSERT_TRUE(beside.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    writeScript("ENDHEADER\r\n");
-    auto form = makeForm();
-    EXPECT_FALSE(form->Form_Load());
-    EXPECT_EQ(prompter.reports,
-              QStringList(QStringLiteral("The unzip program \"pkunzip\" could not be started: it "
-                                         "is neither in %1 nor on the search path.")
-                              .arg(installer)));
-}
+INSTANTIATE_TEST_SUITE_P(Folders, UnzipLookup,
+                         ::testing::Values(LookupCase{"OtherLetterCase", "PKUNZIP", true},
+                                           LookupCase{"NotExecutable", "PkUnzip", false},
+                                           LookupCase{"OnlyOnTheSearchPath", nullptr, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupTest, TheScriptIsFoundWhateverItsLetterCase) {
     writeFile(QStringLiteral("inst/Setup.inf"), "NAME Demo\r\nENDHEADER\r\n");

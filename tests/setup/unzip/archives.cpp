@@ -91,7 +91,8 @@ RawZip::Record RawZip::add(const Layout& layout) {
                         deflated.crc ^ layout.crcFlip,
                         static_cast<std::uint32_t>(body.size()),
                         static_cast<std::uint32_t>(declared),
-                        static_cast<std::uint32_t>(bytes_.size())};
+                        static_cast<std::uint32_t>(bytes_.size()),
+                        layout.host};
     Put(bytes_, 0x04034b50, 4);
     PutShared(bytes_, record);
     Put(bytes_, 0, 2); // extra field length
@@ -99,11 +100,11 @@ RawZip::Record RawZip::add(const Layout& layout) {
     return record;
 }
 
-std::string RawZip::bytes() const {
+std::string RawZip::bytes(const std::string& comment) const {
     std::string out = bytes_;
     for (const Record& r : records_) {
         Put(out, 0x02014b50, 4);
-        Put(out, 0x0314, 2); // made by Unix
+        Put(out, 20 | r.host << 8, 2); // version made by
         PutShared(out, r);
         Put(out, 0, 4); // extra field and comment lengths
         Put(out, 0, 4); // disk number, internal attributes
@@ -118,8 +119,8 @@ std::string RawZip::bytes() const {
     Put(out, count | count << 16, 4);
     Put(out, directorySize, 4);
     Put(out, static_cast<std::uint32_t>(bytes_.size()), 4);
-    Put(out, 0, 2); // comment length
-    return out;
+    Put(out, static_cast<std::uint32_t>(comment.size()), 2);
+    return out + comment;
 }
 
 void RawZip::save(const std::string& path) const {

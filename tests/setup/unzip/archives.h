@@ -28,12 +28,14 @@ public:
         std::uint16_t flags = 0;
         std::int64_t declaredSize = -1; // the real size when negative
         std::uint32_t crcFlip = 0;
+        unsigned host = 3; // the system it was made on: 0 DOS, 3 Unix, 11 NTFS, 14 VFAT
     };
     // What the central directory says of an entry.
     struct Record {
         std::string name;
         std::uint16_t flags, method;
         std::uint32_t crc, packed, size, offset;
+        unsigned host;
     };
 
     // Appends a local header and the entry's data, and returns the entry's directory record;
@@ -47,7 +49,7 @@ public:
     }
     // The local entries so far, without a directory.
     const std::string& localBytes() const { return bytes_; }
-    std::string bytes() const;
+    std::string bytes(const std::string& comment = {}) const;
     void save(const std::string& path) const;
 
 private:
