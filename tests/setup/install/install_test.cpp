@@ -34,7 +34,9 @@ protected:
     QStringList installerFiles() const {
         QStringList files =
             QDir(installer).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        // The stand-in unzip program, started and not waited for, may be writing its record.
         files.removeAll(QStringLiteral("pkunzip-ran.txt"));
+        files.removeAll(QStringLiteral("pkunzip-ran.tmp"));
         files.sort();
         return files;
     }
