@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The copy of one 11 Mbit part to a folder, synced as every copy of ours is, against cp of the
 // same file in the same run.
-#include "ops/files.h"
+#include "core/files.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file list's refresh after a tool run, against a bare read of the same folder's names.
-#include "window/browse.h"
-#include "window/lists.h"
+#include "core/browse.h"
+#include "ui/lists.h"
 
 #include <QApplication>
 #include <QDir>

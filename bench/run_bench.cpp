@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // RunAndWait of a tool that exits at once, with its console window, against a bare
 // fork/exec/wait of the same program in the same run.
-#include "window/form1.h"
+#include "ui/form1.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Any text splits without fault, and any path quoted for the tool comes back as itself.
-#include "tool/cmdline.h"
+#include "core/cmdline.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The header decoding and the number texts on any bytes: no fault, and the panel agrees with
 // the bytes it was given.
-#include "header/header.h"
-#include "header/numbers.h"
+#include "core/header.h"
+#include "core/numbers.h"
 
 #include <cstdint>
 #include <cstdlib>

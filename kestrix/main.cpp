@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform.h"
-#include "window/controls.h"
-#include "window/form1.h"
-#include "window/qtprompter.h"
+#include "core/platform.h"
+#include "ui/controls.h"
+#include "ui/form1.h"
+#include "ui/qtprompter.h"
 
 #include <QApplication>
 

@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 need_packages librsvg2-bin
-cd "$root_dir/kestrix/icons"
+cd "$root_dir/kestrix/ui/icons"
 for size in 32 48 64 128; do
   rsvg-convert -w "$size" -h "$size" kestrix.svg -o "kestrix-$size.png"
 done

@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/files.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QStorageInfo>
+#include <QTemporaryFile>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kestrix {
+
+namespace {
+
+// Writes the rest of in to out until every byte is written or the system reports an error; a
+// short write alone sets no error, so it is retried until one does.
+qint64 Pump(QFile& in, QFileDevice& out, QString* reason) {
+    qint64 written = 0;
+    for (;;) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty()) {
+            if (in.error() != QFileDevice::NoError)
+                *reason = in.errorString();
+            return written;
+        }
+        for (qint64 done = 0; done < chunk.size();) {
+            const qint64 n = out.write(chunk.constData() + done, chunk.size() - done);
+            if (n <= 0) {
+                *reason = out.errorString();
+                return written + done;
+            }
+            done += n;
+        }
+        written += chunk.size();
+    }
+}
+
+Failure Stopped(const QString& from, const QString& to, qint64 written, qint64 total,
+                const QString& reason) {
+    return {QStringLiteral("Copying %1 to \"%2\" stopped after %3 of %4 bytes (%5).")
+                .arg(QFileInfo(from).fileName(), to, BytesText(written), BytesText(total),
+                     reason.isEmpty() ? QStringLiteral("the copy ended early") : reason)};
+}
+
+qint64 Blocks(qint64 bytes, qint64 block) {
+    return (bytes + block - 1) / block * block;
+}
+
+Status SyncVolume(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0 || ::syncfs(fd) != 0) {
+        const QString reason = qt_error_string(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return Failure{QStringLiteral("Could not write everything to the disk in \"%1\" (%2).")
+                           .arg(folder, reason)};
+    }
+    ::close(fd);
+    return {};
+}
+
+} // namespace
+
+bool ProbeDisk(const QString& probePath) {
+    QFile probe(probePath);
+    if (probe.open(QIODevice::ReadWrite | QIODevice::NewOnly)) {
+        probe.close();
+        return probe.remove();
+    }
+    if (!QFileInfo::exists(probePath))
+        return false;
+    QTemporaryFile other(QFileInfo(probePath).path() + QStringLiteral("/test.XXXXXX"));
+    return other.open();
+}
+
+QString BytesText(qint64 bytes) {
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(bytes);
+}
+
+Status CopyFile(const QString& from, const QString& to, CopyMode mode) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return Stopped(from, to, 0, QFileInfo(from).size(), in.errorString());
+    const qint64 total = in.size();
+    QString reason;
+    if (mode == CopyMode::Beside && QFileInfo::exists(to)) {
+        QSaveFile out(to);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return Stopped(from, to, 0, total, out.errorString());
+        const qint64 written = Pump(in, out, &reason);
+        if (written != total) {
+            out.cancelWriting();
+            return Stopped(from, to, written, total, reason);
+        }
+        if (!out.commit()) // it syncs before it renames
+            return Stopped(from, to, written, total, out.errorString());
+    } else {
+        QFile out(to);
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+            return Stopped(from, to, 0, total, out.errorString());
+        qint64 written = Pump(in, out, &reason);
+        if (written == total && ::fsync(out.handle()) != 0) {
+            reason = qt_error_string(errno);
+            written = -1;
+        }
+        out.close();
+        if (written != total) {
+            out.remove();
+            return Stopped(from, to, std::max<qint64>(written, 0), total, reason);
+        }
+    }
+    if (const qint64 landed = QFileInfo(to).size(); landed != total)
+        return Stopped(from, to, landed, total, QStringLiteral("the copy has another size"));
+    return {};
+}
+
+Placement PlaceOnDisk(qint64 bytes, qint64 oldBytes, qint64 freeBytes, qint64 blockBytes) {
+    const qint64 block = std::max<qint64>(blockBytes, 1);
+    if (Blocks(bytes, block) <= freeBytes)
+        return Placement::Beside;
+    if (oldBytes >= 0 && Blocks(bytes, block) <= freeBytes + Blocks(oldBytes, block))
+        return Placement::InPlace;
+    return Placement::NoRoom;
+}
+
+Status CopyOntoDisk(const QString& from, const QString& to) {
+    const QFileInfo target(to);
+    const QString folder = target.absolutePath();
+    const QStorageInfo disk(folder);
+    CopyMode mode = CopyMode::Beside;
+    if (disk.isValid() && disk.isReady()) {
+        const qint64 bytes = QFileInfo(from).size();
+        const qint64 old = target.isFile() ? target.size() : -1;
+        const qint64 block = std::max(disk.blockSize(), 1);
+        switch (PlaceOnDisk(bytes, old, disk.bytesAvailable(), block)) {
+        case Placement::Beside:
+            break;
+        case Placement::InPlace:
+            mode = CopyMode::InPlace;
+            break;
+        case Placement::NoRoom:
+            return Failure{
+                QStringLiteral("%1 needs %2 bytes on the disk, which has room for %3.")
+                    .arg(QFileInfo(from).fileName(), BytesText(Blocks(bytes, block)),
+                         BytesText(disk.bytesAvailable() + (old < 0 ? 0 : Blocks(old, block))))};
+        }
+    }
+    if (Status copied = CopyFile(from, to, mode); !copied)
+        return copied;
+    return SyncVolume(folder);
+}
+
+QStringList RemoveFiles(const QStringList& paths) {
+    QStringList left;
+    for (const QString& path : paths)
+        if (!QFile::remove(path) && QFileInfo::exists(path))
+            left.append(path);
+    return left;
+}
+
+} // namespace kestrix

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/result.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace kestrix {
+
+// The write probe: creates, closes and deletes the probe file. A file already there is the
+// user's and stays; a probe under a free name beside it tests the disk instead.
+bool ProbeDisk(const QString& probePath);
+
+// A byte count as the messages write it: 1,049,088.
+QString BytesText(qint64 bytes);
+
+enum class CopyMode {
+    Beside,  // an old target stays whole until the new copy is complete beside it
+    InPlace, // an old target is overwritten, for a disk without room for both
+};
+
+// Copies every byte and syncs the copy to its medium, or leaves no partial copy behind. The
+// failure names both files, the bytes written of the total and the system's reason.
+Status CopyFile(const QString& from, const QString& to, CopyMode mode = CopyMode::Beside);
+
+// How a file goes onto a disk that may hold an old file of the same name (oldBytes -1: none),
+// counting whole blocks.
+enum class Placement { Beside, InPlace, NoRoom };
+Placement PlaceOnDisk(qint64 bytes, qint64 oldBytes, qint64 freeBytes, qint64 blockBytes);
+
+// A copy onto a removable disk: the room is checked before anything is written, and the whole
+// volume is synced afterwards, so the disk can be taken out.
+Status CopyOntoDisk(const QString& from, const QString& to);
+
+// Deletes the files; those that could not be deleted.
+QStringList RemoveFiles(const QStringList& paths);
+
+} // namespace kestrix

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/result.h"
+
+#include <QList>
+#include <QString>
+
+namespace kestrix {
+
+// The drive list's name of the floppy drive.
+inline QString floppyDrive() {
+    return QStringLiteral("a:");
+}
+
+struct Volume {
+    QString drive; // what the drive list shows and reports: "a:" or the mount folder
+    QString label; // shown beside it, may be empty
+    QString root;  // the folder the drive stands for; for "a:" empty when no floppy is there
+};
+
+// Every fact about the host the program needs, read once by main() and handed to the window,
+// so tests can run it in temporary folders.
+struct Platform {
+    QString programFolder; // folder of the running executable, no trailing separator
+    QString workFolder;    // where the tool runs and joins, and relative answers are taken
+    QString floppyRoot;    // folder standing for drive a:, empty when there is none
+    QString stagingFolder; // parts on their way to floppies; see PrivateFolder
+    uint userId = 0;       // who runs the program, to tell a staging folder of ours
+    QString startFolder;   // the current folder at start
+    bool terminal = false; // started from a terminal, which shows the tool's output too
+    QList<Volume> volumes; // mounted volumes, without a:
+
+    static Platform fromSystem();
+};
+
+// The program folder when the user can write to it (it is the tool's working folder), else the
+// user's own kestrix folder under dataHome, created when missing.
+QString WorkFolder(const QString& programFolder, const QString& dataHome);
+
+// A folder for this user alone: the wanted one, created with mode 0700 when missing, or when it
+// belongs to someone else, is open to others or is a link, the first such folder named
+// wanted-2, wanted-3... Fails with the folder and the system's reason.
+Result<QString> PrivateFolder(const QString& wanted, uint userId);
+
+// Drive a: first, then the volumes.
+QList<Volume> DriveList(const Platform& platform);
+
+// The drive whose root holds the folder (longest root wins); a: when none does.
+Volume DriveOf(const QList<Volume>& drives, const QString& folder);
+
+// What the user is told when drive a: is asked for and no floppy drive was found.
+QString NoFloppyMessage();
+
+// A path as the user or a dialogue wrote it, with a leading "A:" meaning the floppy root; empty
+// for such a path when there is no floppy.
+QString HostPath(const QString& path, const QString& floppyRoot);
+
+} // namespace kestrix

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QtGlobal>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestrix {
+
+namespace {
+
+QString findFloppyRoot() {
+    const QString configured = qEnvironmentVariable("KESTRIX_FLOPPY");
+    if (!configured.isEmpty())
+        return QDir::cleanPath(configured);
+    for (const char* candidate : {"/media/floppy0", "/media/floppy", "/mnt/floppy"}) {
+        const QString path = QString::fromLatin1(candidate);
+        if (QFileInfo(path).isDir())
+            return path;
+    }
+    return {};
+}
+
+bool isPseudoFileSystem(const QStorageInfo& volume) {
+    static const QList<QByteArray> pseudo = {
+        "proc",       "sysfs",     "devtmpfs",   "devpts",  "cgroup",      "cgroup2",
+        "securityfs", "pstore",    "debugfs",    "tracefs", "configfs",    "fusectl",
+        "mqueue",     "hugetlbfs", "bpf",        "autofs",  "binfmt_misc", "efivarfs",
+        "nsfs",       "ramfs",     "rpc_pipefs", "nfsd",    "squashfs"};
+    if (pseudo.contains(volume.fileSystemType()))
+        return true;
+    const QString root = volume.rootPath();
+    for (const char* system : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"}) {
+        const QString prefix = QString::fromLatin1(system);
+        if (root == prefix || root.startsWith(prefix + u'/'))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Platform Platform::fromSystem() {
+    Platform p;
+    p.programFolder = QCoreApplication::applicationDirPath();
+    p.workFolder = WorkFolder(
+        p.programFolder, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    p.floppyRoot = findFloppyRoot();
+    p.userId = ::getuid();
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    p.stagingFolder =
+        QFileInfo(runtime).isDir()
+            ? QDir(runtime).filePath(QStringLiteral("kestrix-staging"))
+            : QDir(QDir::tempPath()).filePath(QStringLiteral("kestrix-staging-%1").arg(p.userId));
+    p.startFolder = QDir::currentPath();
+    p.terminal = ::isatty(STDOUT_FILENO) == 1;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady() || isPseudoFileSystem(volume))
+            continue;
+        if (!p.floppyRoot.isEmpty() && volume.rootPath() == p.floppyRoot)
+            continue;
+        p.volumes.append(
+            {volume.rootPath(),
+             volume.displayName() == volume.rootPath() ? QString() : volume.displayName(),
+             volume.rootPath()});
+    }
+    return p;
+}
+
+QString WorkFolder(const QString& programFolder, const QString& dataHome) {
+    if (::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
+        return programFolder;
+    const QString own = QDir(dataHome).filePath(QStringLiteral("kestrix"));
+    QDir().mkpath(own);
+    return own;
+}
+
+Result<QString> PrivateFolder(const QString& wanted, uint userId) {
+    for (int n = 1; n < 100; ++n) {
+        const QString folder = n == 1 ? wanted : QStringLiteral("%1-%2").arg(wanted).arg(n);
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+            return Failure{QStringLiteral("Cannot make the folder \"%1\" (%2).")
+                               .arg(folder, qt_error_string(errno))};
+        struct stat info {};
+        if (::lstat(name.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+            info.st_uid == userId && (info.st_mode & 077) == 0)
+            return folder;
+    }
+    return Failure{QStringLiteral("\"%1\" and the folders named after it belong to others or are "
+                                  "open to them.")
+                       .arg(wanted)};
+}
+
+QList<Volume> DriveList(const Platform& platform) {
+    QList<Volume> drives{{floppyDrive(), {}, platform.floppyRoot}};
+    drives.append(platform.volumes);
+    return drives;
+}
+
+Volume DriveOf(const QList<Volume>& drives, const QString& folder) {
+    const QString path = QDir::cleanPath(folder);
+    const Volume* best = nullptr;
+    for (const Volume& v : drives) {
+        if (v.root.isEmpty())
+            continue;
+        const QString root = QDir::cleanPath(v.root);
+        const bool inside = path == root || root == u'/' || path.startsWith(root + u'/');
+        if (inside && (!best || root.size() > QDir::cleanPath(best->root).size()))
+            best = &v;
+    }
+    return best ? *best : drives.value(0);
+}
+
+QString NoFloppyMessage() {
+    return QStringLiteral("Drive %1 is not ready: no floppy drive was found. Set KESTRIX_FLOPPY "
+                          "to the folder where the floppy is mounted.")
+        .arg(floppyDrive());
+}
+
+QString HostPath(const QString& path, const QString& floppyRoot) {
+    if (!path.startsWith(QLatin1String("A:"), Qt::CaseInsensitive))
+        return path;
+    if (floppyRoot.isEmpty())
+        return {}; // no floppy: nothing on the host may stand in for it
+    QString rest = path.mid(2);
+    // The drive's own separator: "A:\" and "A:\\" both name the root.
+    while (rest.startsWith(u'\\') || rest.startsWith(u'/'))
+        rest.remove(0, 1);
+    // Typed as a drive path, so its inner backslashes separate folders too.
+    rest.replace(u'\\', u'/');
+    return rest.isEmpty() ? floppyRoot : floppyRoot + u'/' + rest;
+}
+
+} // namespace kestrix

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/result.h"
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringList>
+
+namespace kestrix {
+
+struct RunResult {
+    enum class Status { Finished, NotFound, FailedToStart };
+    Status status = Status::NotFound;
+    QString program;      // the first word of the command line
+    QString resolved;     // the executable that was started, when found
+    int exitCode = 0;     // once finished; the signal's number when it crashed
+    bool crashed = false; // ended by a signal
+    bool stopped = false; // the user stopped it
+    QStringList errors;   // the lines it began with "ERROR:"
+
+    bool started() const { return status == Status::Finished; }
+    // Ended by itself with status 0 and reported no error: the tool's status alone says nothing,
+    // since it is 0 after most failures.
+    bool ok() const {
+        return started() && !crashed && !stopped && exitCode == 0 && errors.isEmpty();
+    }
+    // What went wrong, for a run that is not ok: "ucon64 ended with status 2".
+    QString reason() const;
+};
+
+// Where a program named by the first word of a command line is taken from: a name with a folder
+// in it as it stands, else the program folder, then PATH. Empty when nothing executable is there.
+QString FindProgram(const QString& program, const QString& programFolder);
+
+// One run of the tool as a process of its own, watched while the event loop runs: its output as
+// it arrives, a stop on request, and how it ended.
+class ToolProcess : public QObject {
+    Q_OBJECT
+public:
+    explicit ToolProcess(QObject* parent = nullptr);
+    ~ToolProcess() override;
+
+    // Starts the command line (no shell; argv split by the C runtime's rules) in the current
+    // working folder; fails with where the tool was looked for, or the system's reason.
+    Status start(const QString& commandLine, const QString& programFolder);
+    bool running() const { return running_; }
+    // The tool's own way to abort first, "q" on its input; SIGTERM a grace later and SIGKILL
+    // another grace later, for a tool that does not listen.
+    void stop();
+    void setGrace(int milliseconds) { grace_ = milliseconds; }
+    // Copies the tool's output to ours as well, for the terminal kestrix was started from.
+    void setEcho(bool echo) { echo_ = echo; }
+    // The program and arguments as the tool receives them.
+    QStringList argv() const;
+    const RunResult& result() const { return result_; }
+
+Q_SIGNALS:
+    void output(const QString& text, bool isError);
+    void finished();
+
+private:
+    struct Stream {
+        QStringDecoder decoder{QStringDecoder::System};
+        QString line; // the unfinished last line, to spot "ERROR:" lines
+    };
+    void read(QProcess::ProcessChannel channel);
+    void noteLines(Stream& stream, const QString& text, bool flush);
+    void end(int exitCode, QProcess::ExitStatus status);
+
+    QProcess process_;
+    RunResult result_;
+    Stream out_, err_;
+    bool running_ = false;
+    bool echo_ = false;
+    int grace_ = 3000;
+};
+
+// Runs the tool to its end without a window, for callers that only need the result.
+RunResult RunToEnd(const QString& commandLine, const QString& programFolder);
+
+
+} // namespace kestrix

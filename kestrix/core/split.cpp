@@ -1,0 +1,233 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/split.h"
+
+#include "core/fileslot.h"
+#include "core/header.h"
+#include "core/files.h"
+#include "core/local.h"
+#include "core/parts.h"
+#include "core/browse.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace kestrix {
+
+bool IsFloppyDestination(const QString& destination) {
+    return destination.startsWith(QLatin1String("A:"), Qt::CaseSensitive);
+}
+
+double SizeValue(const QString& answer) {
+    QString text = answer;
+    text.remove(QRegularExpression(QStringLiteral("[ \\t\\n]")));
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eEdD][+-]?\\d+)?"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (!match.hasMatch())
+        return 0;
+    QString found = match.captured();
+    found.replace(u'd', u'e').replace(u'D', u'e');
+    return found.toDouble();
+}
+
+QString SizeOption(const QString& answer) {
+    QString size = answer;
+    return size.remove(u' ');
+}
+
+QString SplitToolLine(const QString& size, const QString& folder, const QString& name,
+                      const QString& outputFolder, QChar separator) {
+    return QStringLiteral("ucon64 -s --ssize=") + size + u' ' +
+           QuotePath(JoinPath(folder, name, separator)) + QStringLiteral(" -o=") +
+           QuotePath(outputFolder);
+}
+
+FolderStamps StampFiles(const QString& folder) {
+    FolderStamps stamps;
+    const QDir dir(folder);
+    for (const QString& name : ListFiles(folder, {})) {
+        const QFileInfo info(dir.filePath(name));
+        stamps.insert(name, {info.size(), info.lastModified().toMSecsSinceEpoch()});
+    }
+    return stamps;
+}
+
+QStringList WrittenFiles(const FolderStamps& before, const FolderStamps& after) {
+    QStringList written;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const auto old = before.constFind(it.key());
+        if (old == before.cend() || *old != it.value())
+            written.append(it.key());
+    }
+    std::sort(written.begin(), written.end(), PartNumberLess);
+    return written;
+}
+
+bool PartNumberLess(const QString& a, const QString& b) {
+    const qsizetype dotA = a.lastIndexOf(u'.');
+    const qsizetype dotB = b.lastIndexOf(u'.');
+    if (dotA >= 0 && dotB >= 0 && QStringView(a).left(dotA) == QStringView(b).left(dotB)) {
+        bool numberA = false;
+        bool numberB = false;
+        const qulonglong na = QStringView(a).mid(dotA + 1).toULongLong(&numberA);
+        const qulonglong nb = QStringView(b).mid(dotB + 1).toULongLong(&numberB);
+        if (numberA && numberB && na != nb)
+            return na < nb;
+    }
+    return a < b;
+}
+
+QString NoPartsMessage(const QString& folder) {
+    return QStringLiteral("ucon64 wrote no parts into \"%1\". Its window shows what it printed.")
+        .arg(folder);
+}
+
+QString HeaderlessSplitMessage(const QString& name) {
+    return QStringLiteral("%1 has no Super Wild Card header, so ucon64 would split it into parts "
+                          "for another copier. Convert it to .swc first, then split the .swc file.")
+        .arg(name);
+}
+
+QString DiskPrompt() {
+    return QStringLiteral("Insert new disk in drive and click OK to progress.");
+}
+
+QString DiskCopyFailedMessage(const QString& reason) {
+    return reason + QStringLiteral(" Insert a formatted disk with room for it that is not "
+                                   "write-protected and click Retry.");
+}
+
+QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stagingFolder) {
+    return QStringLiteral("Stopped. Not copied to disk: %1. They are in \"%2\".")
+        .arg(remaining.join(QStringLiteral(", ")), stagingFolder);
+}
+
+void Split(const Operation& op, const QString& folder, const QString& name) {
+    if (name.isEmpty())
+        return;
+    Prompter& ask = op.prompter;
+    const Platform& host = op.platform;
+    const QString image = JoinPath(folder, name);
+    FileSlot reader;
+    const Result<QByteArray> start = reader.ReadStart(image, HeaderBytes);
+    if (!start) {
+        ask.message(start.error());
+        return;
+    }
+    if (!CarriesHeaderId(*start)) {
+        ask.message(HeaderlessSplitMessage(name));
+        return;
+    }
+    const QString kestrix = QStringLiteral("Kestrix");
+    const QString destination = ask.input(QStringLiteral("Please enter destination directory!"),
+                                          kestrix, QStringLiteral("A:\\"));
+    // Cancel gives the empty answer; going on would split into the program folder.
+    if (destination.isEmpty())
+        return;
+    const bool floppy = IsFloppyDestination(destination);
+    if (floppy && !CheckDisk(op))
+        return;
+    QString size =
+        ask.input(QStringLiteral("Please enter size (in MBit; 8MBit = 1MByte) per part."), kestrix,
+                  QStringLiteral("8"));
+    while (floppy && SizeValue(size) > FloppyPartLimit)
+        size = ask.input(QStringLiteral("Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
+                                        "Mbit. Please select a different size."));
+    if (size.isEmpty())
+        return;
+
+    QString output;
+    if (floppy) {
+        const Result<QString> staging = PrivateFolder(host.stagingFolder, host.userId);
+        if (!staging) {
+            ask.message(staging.error());
+            return;
+        }
+        output = *staging;
+    } else {
+        output = HostPath(destination, host.floppyRoot);
+        if (output.isEmpty()) {
+            ask.message(NoFloppyMessage());
+            return;
+        }
+    }
+    // The tool would fall back to its working folder for a folder that is not there.
+    const QString outputFolder = QDir(host.workFolder).absoluteFilePath(output);
+    if (!QFileInfo(outputFolder).isDir()) {
+        ask.message(QStringLiteral("The folder \"%1\" does not exist.").arg(outputFolder));
+        return;
+    }
+    const qint64 imageBody = QFileInfo(image).size() - 512;
+    QDir::setCurrent(host.workFolder);
+    const FolderStamps before = StampFiles(outputFolder);
+    // A tool that failed has said why in its window.
+    if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)).ok())
+        return;
+    const QStringList parts = WrittenFiles(before, StampFiles(outputFolder));
+    if (parts.isEmpty()) {
+        op.showOutput();
+        ask.message(NoPartsMessage(outputFolder));
+        return;
+    }
+    // A set with a part missing or cut short is of no use anywhere, so none of it stays.
+    if (const Status whole = CheckSplitParts(outputFolder, parts, imageBody); !whole) {
+        QStringList paths;
+        for (const QString& part : parts)
+            paths.append(QDir(outputFolder).filePath(part));
+        RemoveFiles(paths);
+        ask.message(whole.error());
+        return;
+    }
+    if (floppy && !CopyToDisks(op, outputFolder, parts, destination))
+        return;
+    QDir::setCurrent(host.workFolder);
+    ask.message(QStringLiteral("Done!"));
+}
+
+bool CheckDisk(const Operation& op) {
+    const QString probe = HostPath(QStringLiteral("A:\\test.t"), op.platform.floppyRoot);
+    if (probe.isEmpty()) {
+        op.prompter.message(NoFloppyMessage());
+        return false;
+    }
+    while (!ProbeDisk(probe))
+        if (op.prompter.message(QStringLiteral("No disk, invalid format or not formatted. Please "
+                                               "take necessary actions and try again by clicking "
+                                               "OK."),
+                                {}, Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)
+            return false;
+    return true;
+}
+
+bool CopyToDisks(const Operation& op, const QString& stagingFolder, const QStringList& parts,
+                 const QString& destination) {
+    Prompter& ask = op.prompter;
+    const QDir staging(stagingFolder);
+    const auto stop = [&](qsizetype from) {
+        ask.message(DiskCopyStoppedMessage(parts.mid(from), staging.path()));
+        return false;
+    };
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString detail =
+            QStringLiteral("%1: part %2 of %3").arg(parts[i]).arg(i + 1).arg(parts.size());
+        if (ask.message(DiskPrompt(), {}, Prompter::Buttons::OkCancel, detail) !=
+            Prompter::Answer::Ok)
+            return stop(i);
+        const QString target = HostPath(destination + u'\\' + parts[i], op.platform.floppyRoot);
+        for (;;) {
+            const Status copied = CopyOntoDisk(staging.filePath(parts[i]), target);
+            if (copied)
+                break;
+            if (ask.message(DiskCopyFailedMessage(copied.error()), {},
+                            Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
+                return stop(i);
+        }
+        QFile::remove(staging.filePath(parts[i]));
+    }
+    return true;
+}
+
+} // namespace kestrix

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/runner.h"
+
+#include <QWidget>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace kestrix {
+
+// The tool's console window: the command line as the tool got it, its working folder, and its
+// output as it arrives, error output set apart; Stop while it runs. After a run that went well
+// it closes by itself; after any other it says what went wrong and stays until closed.
+class ConsoleWindow : public QWidget {
+    Q_OBJECT
+public:
+    ConsoleWindow(ToolProcess& tool, const QString& workFolder);
+
+    QPlainTextEdit* Text1; // the tool's output
+    QPushButton* Command1; // "Stop", then "Close"
+
+    // Runs the event loop until the tool has ended, so both windows repaint, while the waiting
+    // window takes no input at all: nothing done there is acted on, then or later. A run long
+    // enough to be seen brings this window up in front and greys the waiting one; one that ends
+    // at once flashes neither. After a run that went well this window closes; after any other it
+    // says what went wrong and stays. The tool is gone from here on.
+    void waitFor(ToolProcess& tool, QWidget& waiting);
+
+protected:
+    // While the tool runs, closing means stopping it.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void append(const QString& text, bool isError);
+    void ended(const RunResult& result);
+
+    ToolProcess* tool_;
+    bool overwrite_ = false; // a carriage return came last: the next text replaces the line
+};
+
+// An argument as a reader would type it in a shell: quoted when it holds blanks or quotes.
+QString QuoteForReading(const QString& argument);
+
+} // namespace kestrix

@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The logic library's rules, table by table: the copier header, numbers, the title and the
+// credit, the browser's lists, command lines, names of parts, host paths, and the copies.
+#include "core/browse.h"
+#include "core/cmdline.h"
+#include "core/files.h"
+#include "core/header.h"
+#include "core/join.h"
+#include "core/local.h"
+#include "core/numbers.h"
+#include "core/split.h"
+#include "core/title.h"
+#include "core/transfer.h"
+#include "support.h"
+
+#include <QDir>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kestrix::test {
+namespace {
+
+QStringList Strings(std::initializer_list<const char*> texts) {
+    QStringList list;
+    for (const char* text : texts)
+        list.append(QString::fromUtf8(text));
+    return list;
+}
+
+TEST(HeaderTest, SizeModeBitsAndTheIdentifier) {
+    const auto decode = [](const char* firstThree, const char* id = "aabb04") {
+        return DecodeHeader(QByteArray::fromHex(firstThree) + QByteArray(5, '\0') +
+                            QByteArray::fromHex(id));
+    };
+    const std::pair<const char*, const char*> sizes[] = {
+        {"800000", "8"},         {"000100", "16"}, {"000200", "32"},
+        {"640000", "6.25"},      {"080000", ".5"}, {"010000", ".0625"},
+        {"ffff00", "4095.9375"}, {"000000", "0"},  {"180000", "1.5"}};
+    for (const auto& [bytes, text] : sizes)
+        EXPECT_EQ(decode(bytes)->size, QString::fromLatin1(text)) << bytes;
+    const std::pair<const char*, QStringList> modes[] = {
+        {"0001fc", Strings({"Mode 1", "Multi-Image", "SRAM Mode 21", "DRAM Mode 21", "No SRAM"})},
+        {"000100", Strings({"Mode 0", "Non-Multi", "SRAM Mode 20", "DRAM Mode 20", "256k SRAM"})},
+        {"000124", Strings({"Mode 0", "Non-Multi", "SRAM Mode 21", "DRAM Mode 20", "64k SRAM"})},
+        {"000158", Strings({"Mode 0", "Multi-Image", "SRAM Mode 20", "DRAM Mode 21", "16k SRAM"})}};
+    for (const auto& [bytes, texts] : modes) {
+        const auto p = decode(bytes);
+        EXPECT_EQ(QStringList({p->mode, p->type, p->sramMap, p->dramMap, p->sramSize}), texts);
+    }
+    EXPECT_FALSE(decode("000100", "aabb05"));
+    EXPECT_FALSE(decode("000100", "aabb")) << "ten bytes hold no identifier";
+    EXPECT_TRUE(IsSmcName(QStringLiteral("G.smc")));
+    EXPECT_FALSE(IsSmcName(QStringLiteral("G.SMC")));
+}
+
+TEST(NumbersTest, Dec2BinHextoDecAndFillHex) {
+    const std::pair<std::int32_t, const char*> binary[] = {
+        {0, ""}, {-5, "101"}, {INT32_MIN, "10000000000000000000000000000000"}};
+    for (const auto& [n, digits] : binary)
+        EXPECT_EQ(Dec2Bin(n), QString::fromLatin1(digits)) << n;
+    const std::pair<const char*, std::int32_t> hex[] = {
+        {"0100", 256}, {"1G", 16}, {" 1", 1}, {"", 0}, {"FFFFFFFFFF", INT32_MAX}};
+    for (const auto& [text, n] : hex)
+        EXPECT_EQ(HextoDec(QString::fromLatin1(text)), n) << text;
+    EXPECT_EQ(HextoDec(QString(400, u'0') + u'1'), 1) << "zeros whose weight overflows";
+    EXPECT_EQ(FillHex(QStringLiteral("4"), 2), QStringLiteral("04"));
+    EXPECT_EQ(FillHex(QStringLiteral("ABC"), 2), QStringLiteral("ABC")) << "never cuts";
+    EXPECT_EQ(FillHex(QStringLiteral("1"), -3), QStringLiteral("1"));
+}
+
+TEST(AnimationTest, TheTitleSwings) {
+    TitleState title{QStringLiteral("0"), 120};
+    double rightmost = 0;
+    QStringList phases;
+    for (int tick = 1; tick <= 126; ++tick) {
+        title = TitleStep(title);
+        rightmost = std::max(rightmost, title.left);
+        if (tick <= 2 || tick == 62 || tick == 125)
+            phases.append(title.phase);
+        if (tick == 62) {
+            EXPECT_DOUBLE_EQ(rightmost, title.left);
+        }
+    }
+    EXPECT_EQ(phases, Strings({"0.05", "0.1", "3.1", "6.25"}));
+    EXPECT_NEAR(rightmost - 120, 2999.6, 0.1);
+    EXPECT_EQ(title.phase, QStringLiteral("0")) << "reset strictly above 6.283";
+    EXPECT_NEAR(title.left - 120, -0.42, 0.01);
+}
+
+TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    for (const char* name : {"GAME.SWC", "GAME.bak", "a.sfc", "Z.Smc", "x.10", "x.11", "doc.txt",
+                             ".hidden.swc", "sub/b/x", "sub/A/x", "sub/.git/x", "folder.swc/x"}) {
+        root.mkpath(QFileInfo(root.filePath(QString::fromLatin1(name))).path());
+        QFile(root.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
+    }
+    EXPECT_EQ(ListFiles(dir.path(), RomPattern()),
+              Strings({"a.sfc", "GAME.bak", "GAME.SWC", "x.10", "Z.Smc"}));
+    EXPECT_EQ(ListFiles(dir.path(), {}).size(), 7) << "no pattern lists every visible file";
+    QStringList shown;
+    for (const FolderEntry& e : ListFolders(dir.path(), root.filePath(QStringLiteral("sub"))))
+        shown.append(QString(e.depth, u'>') + e.name +
+                     (e.isChain ? QStringLiteral("*") : QString()));
+    EXPECT_EQ(shown, QStringList({QDir::cleanPath(dir.path()) + u'*', QStringLiteral(">sub*"),
+                                  QStringLiteral(">>A"), QStringLiteral(">>b")}));
+    const QStringList names = Strings({"A.swc", "B.bak", "B.swc"});
+    const std::tuple<int, const char*, int> cases[] = {
+        {1, "B.swc", 2}, {2, "A.swc", 0}, {7, "A.swc", 0}, {0, "b.swc", -1}, {-1, "", -1}};
+    for (const auto& [index, name, found] : cases)
+        EXPECT_EQ(FindReselection(names, index, QString::fromLatin1(name)), found) << name;
+}
+
+TEST(CommandLineTest, TheRuntimesArgvAndPathsThatSurviveIt) {
+    const std::pair<const char*, QStringList> lines[] = {
+        {R"(p "abc" d e)", Strings({"p", "abc", "d", "e"})},
+        {R"(p a\\b d"e f"g h)", Strings({"p", R"(a\\b)", "de fg", "h"})},
+        {R"(p a\\\"b c d)", Strings({"p", R"(a\"b)", "c", "d"})},
+        {R"(p a\\\\"b c" d e)", Strings({"p", R"(a\\b c)", "d", "e"})},
+        {R"(p a"b"" c d)", Strings({"p", R"(ab" c d)"})},
+        {"p \t a  \t b\t", Strings({"p", "a", "b"})},
+        {R"(p "C:\" x)", Strings({"p", R"(C:" x)"})},
+        {R"("C:\Program Files\u.exe" -l)", Strings({R"(C:\Program Files\u.exe)", "-l"})},
+        {"", {}}};
+    for (const auto& [line, argv] : lines)
+        EXPECT_EQ(SplitCommandLine(QString::fromUtf8(line)), argv) << line;
+    for (const char* path : {R"(C:\)", R"(C:\My ROMs\\)", "/r o/x.swc", R"(say "hi")", ""}) {
+        const QStringList argv =
+            SplitCommandLine(QStringLiteral("u -l ") + QuotePath(QString::fromUtf8(path)));
+        EXPECT_EQ(argv.value(2), QString::fromUtf8(path));
+    }
+}
+
+TEST(PartsTest, SizesFloppyModeAndNamesOfParts) {
+    const std::pair<const char*, double> sizes[] = {{"11", 11},     {"11.5", 11.5}, {"1 0", 10},
+                                                    {" 12abc", 12}, {"abc", 0},     {".5", .5},
+                                                    {"1e1", 10}};
+    for (const auto& [text, value] : sizes)
+        EXPECT_EQ(SizeValue(QString::fromUtf8(text)), value) << text;
+    EXPECT_EQ(SizeOption(QStringLiteral(" 1 0 ")), QStringLiteral("10"));
+    EXPECT_TRUE(IsFloppyDestination(QStringLiteral("A:\\SETS")));
+    EXPECT_FALSE(IsFloppyDestination(QStringLiteral("a:\\")));
+    EXPECT_FALSE(IsFloppyDestination(QStringLiteral(" A:\\")));
+    QStringList parts = Strings({"G.10", "G.2", "G.1", "H.1"});
+    std::sort(parts.begin(), parts.end(), PartNumberLess);
+    EXPECT_EQ(parts, Strings({"G.1", "G.2", "G.10", "H.1"}));
+    for (const char* name : {"GAME.11", "GAME.1.BAK", "1", ""})
+        EXPECT_FALSE(IsFirstPart(QString::fromLatin1(name))) << name;
+    EXPECT_EQ(PartName(PartBase(QStringLiteral("A.B.1")), 10), QStringLiteral("A.B.10"));
+    EXPECT_TRUE(IsJoinWorkName(QStringLiteral("G.12"), QStringLiteral("G"), true));
+    for (const char* other : {"G.02", "G.", "G.1a", "G.SWC", "GS.1"})
+        EXPECT_FALSE(IsJoinWorkName(QString::fromLatin1(other), QStringLiteral("G"), true));
+}
+
+TEST(HostTest, FloppyPathsDrivesAndRoomOnADisk) {
+    const QString floppy = QStringLiteral("/media/floppy0");
+    const std::pair<const char*, const char*> paths[] = {
+        {"A:\\", "/media/floppy0"},
+        {"A:\\\\GAME.1", "/media/floppy0/GAME.1"},
+        {"a:\\DUMPS\\CART.SRM", "/media/floppy0/DUMPS/CART.SRM"},
+        {"/home/u/A:\\x", "/home/u/A:\\x"},
+        {"B:\\x", "B:\\x"}};
+    for (const auto& [typed, host] : paths)
+        EXPECT_EQ(HostPath(QString::fromLatin1(typed), floppy), QString::fromLatin1(host));
+    EXPECT_EQ(HostPath(QStringLiteral("A:\\t"), {}), QString()) << "no floppy, no stand-in";
+    // Whole blocks count; an old file of the same name is replaced in place when only that fits.
+    const std::tuple<qint64, qint64, qint64, Placement> room[] = {
+        {1049088, -1, 1458176, Placement::Beside},
+        {1049088, 1049088, 405504, Placement::InPlace},
+        {1049088, 4096, 405504, Placement::NoRoom},
+        {4097, -1, 4096, Placement::NoRoom}};
+    for (const auto& [bytes, old, free, placement] : room)
+        EXPECT_EQ(PlaceOnDisk(bytes, old, free, 4096), placement) << bytes << " " << old;
+}
+
+struct CopyCase {
+    const char* label;
+    CopyMode mode;
+    bool oldTarget;
+    long limit; // the largest file the copying process may write; 0: none
+    bool fails;
+    const char* targetAfter; // "new", "old" or "" (none)
+};
+
+class CopyFileTest : public ::testing::TestWithParam<CopyCase> {};
+
+// Short writes without root: the copy runs in a child whose files may not grow past the limit.
+TEST_P(CopyFileTest, EveryByteOrNothing) {
+    const CopyCase& c = GetParam();
+    QTemporaryDir tmp;
+    const QString from = tmp.filePath(QStringLiteral("GAME.2"));
+    const QString to = tmp.filePath(QStringLiteral("target"));
+    const QByteArray bytes = RomImage(Mbit);
+    QFile source(from), old(to);
+    ASSERT_TRUE(source.open(QIODevice::WriteOnly) && source.write(bytes) == bytes.size());
+    ASSERT_TRUE(!c.oldTarget || (old.open(QIODevice::WriteOnly) && old.write("old") == 3));
+    source.close();
+    old.close();
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    if (::fork() == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{static_cast<rlim_t>(c.limit), static_cast<rlim_t>(c.limit)};
+        if (c.limit)
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        const QByteArray error = CopyFile(from, to, c.mode).error().toUtf8();
+        (void)!::write(pipe[1], error.constData(), error.size());
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    QByteArray error(4096, '\0');
+    error.resize(std::max<ssize_t>(::read(pipe[0], error.data(), error.size()), 0));
+    ::close(pipe[0]);
+    ::wait(nullptr);
+
+    EXPECT_EQ(QString::fromUtf8(error),
+              c.fails ? QStringLiteral("Copying GAME.2 to \"%1\" stopped after 40,000 of 131,584 "
+                                       "bytes (File too large).")
+                            .arg(to)
+                      : QString());
+    QFile target(to);
+    const QByteArray expected = *c.targetAfter == 'n' ? bytes : QByteArray(c.targetAfter);
+    EXPECT_EQ(target.open(QIODevice::ReadOnly) ? target.readAll() : QByteArray(), expected);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files).size(), 1 + !expected.isEmpty())
+        << "no temporary copy may be left";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, CopyFileTest,
+    ::testing::Values(CopyCase{"over an old file", CopyMode::Beside, true, 0, false, "new"},
+                      CopyCase{"fresh, cut short", CopyMode::Beside, false, 40000, true, ""},
+                      CopyCase{"beside an old file, cut short", CopyMode::Beside, true, 40000, true,
+                               "old"},
+                      CopyCase{"in place, cut short", CopyMode::InPlace, true, 40000, true, ""}));
+
+class FoldersTest : public KestrixTest {};
+
+// A staging folder that someone else could read or replace is never used; the working folder is
+// the program folder only where the user can write.
+TEST_F(FoldersTest, StagingIsOurOwnAndTheWorkFolderWritable) {
+    const QString wanted = path(QStringLiteral("stage"));
+    const auto make = [&](QFile::Permissions others) {
+        return QDir().mkdir(wanted,
+                            others | QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    const std::pair<std::function<bool()>, bool> cases[] = {
+        {[] { return true; }, false},
+        {[&] { return make({}); }, false},
+        {[&] { return make(QFile::ReadOther | QFile::ExeOther); }, true},
+        {[&] { return QFile::link(drive, wanted); }, true},
+        {[&] { return QFile(wanted).open(QIODevice::WriteOnly); }, true},
+        {[&] { return make({}) && ::chown(QFile::encodeName(wanted), 65534, 65534) == 0; }, true}};
+    for (const auto& [arrange, second] : cases) {
+        QDir(wanted + QStringLiteral("-2")).removeRecursively();
+        QFile::remove(wanted);
+        QDir(wanted).removeRecursively();
+        if (!arrange())
+            continue; // a folder of someone else's needs root
+        const Result<QString> folder = PrivateFolder(wanted, ::getuid());
+        ASSERT_TRUE(folder) << folder.error().toStdString();
+        EXPECT_EQ(*folder, second ? wanted + QStringLiteral("-2") : wanted);
+        EXPECT_EQ(QFileInfo(*folder).permissions() & QFile::Permissions(0x7077),
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    EXPECT_EQ(WorkFolder(programFolder, path(QStringLiteral("share"))), programFolder);
+    if (!mountReadOnly(programFolder))
+        GTEST_SKIP() << "a read-only program folder needs root for its bind mount";
+    EXPECT_EQ(WorkFolder(programFolder, path(QStringLiteral("share"))),
+              path(QStringLiteral("share/kestrix")));
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("share/kestrix"))).isDir());
+}
+
+} // namespace
+} // namespace kestrix::test

@@ -1,0 +1,370 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every operation end to end, through its button and the stand-in tool: one row a scenario of
+// files laid out, a file selected, the boxes answered, and what the user saw and what lies where
+// afterwards.
+#include "core/join.h"
+#include "core/parts.h"
+#include "core/split.h"
+#include "support.h"
+#include "ui/lists.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace kestrix::test {
+namespace {
+
+struct Scenario {
+    const char* label;
+    const char* env;      // "NAME=value" for the stand-in, or ""
+    const char* files;    // "path=content;..." content: rom:N, raw:N (no header), part:K, text:T
+    const char* selected; // "folder/name" to select; "a:NAME" on the floppy drive; "" nothing
+    QPushButton* Form1::*button;
+    const char* answers; // "|"-separated: >TEXT types, else ok cancel yes no retry, and @N
+                         // after one first inserts disk N, @- first takes the disk out
+    const char* shown;   // "|"-separated beginnings of each box's text
+    const char* after;   // "path=content;!absent;folder/#count;..."
+    const char* runs;    // "|"-separated argv of each run, blank-separated; nullptr: unchecked
+    char cwd = 0;        // 'p': the tool ran in the program folder, 'd': the folder it was in
+};
+
+void PrintTo(const Scenario& s, std::ostream* os) {
+    *os << s.label;
+}
+
+class OperationTest : public KestrixTest, public ::testing::WithParamInterface<Scenario> {
+protected:
+    QString expand(QString text) const {
+        for (const auto& [key, value] : {std::pair{"{prog}", programFolder},
+                                         {"{work}", work},
+                                         {"{floppy}", floppy},
+                                         {"{staging}", staging},
+                                         {"{d}", data}})
+            text.replace(QLatin1String(key), value);
+        return text;
+    }
+    QByteArray content(const QString& spec) const {
+        const QString kind = spec.section(u':', 0, 0), arg = spec.section(u':', 1);
+        if (kind == u"rom" || kind == u"raw")
+            return RomImage(arg.toInt() * Mbit).mid(kind == u"raw" ? 512 : 0);
+        if (kind == u"part")
+            return PartBytes(arg.at(0).toLatin1());
+        return kind == u"copier" ? CopierData() : arg.toUtf8();
+    }
+    QStringList list(const char* text, QChar separator) const {
+        return expand(QString::fromUtf8(text)).split(separator, Qt::SkipEmptyParts);
+    }
+};
+
+TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
+    const Scenario& s = GetParam();
+    if (*s.env)
+        qputenv(QByteArray(s.env).split('=')[0], QByteArray(s.env).split('=')[1]);
+    for (const QString& file : list(s.files, u';'))
+        writeFile(file.section(u'=', 0, 0), content(file.section(u'=', 1)));
+    DiskBox disks(floppy, path(QStringLiteral("box")));
+    auto form = makeForm();
+    const QString selected = QString::fromUtf8(s.selected);
+    if (selected.startsWith(QStringLiteral("a:"))) {
+        disks.insert(1);
+        form->Drive1->setCurrentIndex(0);
+        select(*form, floppy, selected.mid(2));
+    } else if (!selected.isEmpty()) {
+        select(*form, path(selected.section(u'/', 0, -2)), selected.section(u'/', -1));
+    }
+    for (const QString& step : list(s.answers, u'|')) {
+        const QString answer = step.section(u'@', 0, 0), disk = step.section(u'@', 1);
+        std::function<void()> before;
+        if (disk == u"-")
+            before = [&] { disks.eject(), QDir(floppy).removeRecursively(); };
+        else if (!disk.isEmpty())
+            before = [&disks, n = disk.toInt()] { disks.insert(n); };
+        if (answer.startsWith(u'>'))
+            prompter.type(answer.mid(1), before);
+        else
+            prompter.answer(answer == u"cancel"  ? Prompter::Answer::Cancel
+                            : answer == u"yes"   ? Prompter::Answer::Yes
+                            : answer == u"no"    ? Prompter::Answer::No
+                            : answer == u"retry" ? Prompter::Answer::Retry
+                                                 : Prompter::Answer::Ok,
+                            before);
+    }
+    QDir::setCurrent(data);
+
+    (form.get()->*s.button)->click();
+    if (selected.startsWith(QStringLiteral("a:")) || QByteArray(s.answers).contains('@'))
+        disks.eject(); // the disk in the drive back into the box, for the checks
+
+    const QStringList shown = list(s.shown, u'|');
+    ASSERT_EQ(prompter.texts().size(), shown.size()) << prompter.texts().join(u'\n').toStdString();
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        EXPECT_TRUE(prompter.texts()[i].startsWith(shown[i])) << prompter.texts()[i].toStdString();
+    for (const QString& check : list(s.after, u';')) {
+        if (check.startsWith(u'!'))
+            EXPECT_FALSE(QFileInfo::exists(path(check.mid(1)))) << check.toStdString();
+        else if (check.contains(QStringLiteral("/#")))
+            EXPECT_EQ(filesIn(path(check.section(QStringLiteral("/#"), 0, 0))).size(),
+                      check.section(QStringLiteral("/#"), 1).toInt())
+                << check.toStdString();
+        else
+            EXPECT_TRUE(readFile(check.section(u'=', 0, 0)) == content(check.section(u'=', 1)))
+                << check.toStdString();
+    }
+    if (s.runs) {
+        const QList<Invocation> runs = invocations();
+        const QStringList expected = list(s.runs, u'|');
+        ASSERT_EQ(runs.size(), expected.size());
+        for (qsizetype i = 0; i < runs.size(); ++i)
+            EXPECT_EQ(runs[i].argv.join(u' '), expected[i]);
+    }
+    if (s.cwd) {
+        EXPECT_EQ(invocations().value(0).cwd,
+                  QDir(s.cwd == 'p' ? programFolder : data).canonicalPath());
+    }
+}
+
+// Split: the destination, the size (at most 11 Mbit for floppies), the tool, then the checks.
+const char* const Dest = "Please enter destination directory!";
+const char* const Size = "Please enter size (in MBit; 8MBit = 1MByte) per part.";
+const char* const Limit = "Sorry, a 1.44MB floppy disk can hold a maximum of 11 Mbit.";
+const char* const Disk = "Insert new disk in drive and click OK to progress.";
+INSTANTIATE_TEST_SUITE_P(
+    Split, OperationTest,
+    ::testing::Values(
+        Scenario{"too small to split, sizes above 11 asked again for the floppy", "",
+                 "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command1, ">A:\\|>12|>11.5|>1 0",
+                 "Please enter destination|Please enter size|Sorry|Sorry", "floppy/#0",
+                 "-s --ssize=10 {work}/G.SWC -o={staging}", 'p'},
+        Scenario{"parts cut short in staging", "STANDIN_ROOM=525800", "c/roms/G.SWC=rom:9",
+                 "c/roms/G.SWC", &Form1::Command1, ">A:\\|>4|ok",
+                 "Please enter destination|Please enter size|ucon64 did not write the whole split",
+                 "staging/#0", nullptr},
+        Scenario{"no copier header", "", "c/roms/G.sfc=raw:9", "c/roms/G.sfc", &Form1::Command1,
+                 "ok",
+                 "G.sfc has no Super Wild Card header, so ucon64 would split it into parts for "
+                 "another copier",
+                 "", ""},
+        Scenario{"no disk, then Cancel", "", "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
+                 ">A:\\@-|ok|cancel", "Please enter destination|No disk, invalid format|No disk",
+                 "", ""},
+        Scenario{"the probe leaves a file of the user's; Cancel at the size", "",
+                 "c/roms/G.SWC=rom:9;floppy/test.t=text:mine", "c/roms/G.SWC", &Form1::Command1,
+                 ">A:\\|>", "Please enter destination|Please enter size",
+                 "floppy/test.t=text:mine;floppy/#1", ""},
+        Scenario{"a disk that takes no copy: Retry, then Cancel keeps the rest in staging", "",
+                 "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
+                 ">A:\\|>4|ok@1|ok@-|retry|retry@2|ok@-|cancel|ok",
+                 "Please enter destination|Please enter size|Insert new disk|Insert new "
+                 "disk|Copying G.2 to \"{floppy}/G.2\" stopped after 0 of 524,800 bytes (No such "
+                 "file or directory). Insert a formatted disk|Copying G.2|Insert new disk|Copying "
+                 "G.3|Stopped. Not copied to disk: G.3. They are in \"{staging}\".",
+                 "box/disk2/#1;staging/#1", nullptr}));
+
+const char* const Out = "Please enter output path and filename (e.g. C:\\YourROM.swc)";
+const char* const Next = "Please insert next diskette and click OK.";
+INSTANTIATE_TEST_SUITE_P(
+    Join, OperationTest,
+    ::testing::Values(
+        Scenario{"from disks: the first part alone", "", "box/disk1/G.1=part:.", "a:G.1",
+                 &Form1::Command2, ">{d}/J.SWC|cancel|ok",
+                 "Please enter output|Please insert next|Done!", "d/J.SWC=part:.;prog/#1",
+                 "-j --snes {prog}/G.1"},
+        Scenario{"from disks: Retry for the wrong disk, Cancel when a part is missing", "",
+                 "box/disk1/G.1=part:+;box/disk2/G.2=part:+;box/disk3/G.3=part:.", "a:G.1",
+                 &Form1::Command2, ">{d}/J.SWC|ok@3|retry@2|ok@9|cancel",
+                 "Please enter output|Please insert next|G.2 is not on the disk in drive A:|Please "
+                 "insert next|G.3 is not on the disk",
+                 "!d/J.SWC;prog/#1", ""},
+        Scenario{"from disks: Cancel before the last part is asked about", "",
+                 "box/disk1/G.1=part:+;box/disk2/G.2=part:.", "a:G.1", &Form1::Command2,
+                 ">{d}/J.SWC|cancel|no|ok@2|cancel|ok",
+                 "Please enter output|Please insert next|G.1 is not the last part of its set. Join "
+                 "without the rest?|Please insert next|Please insert next|Done!",
+                 "prog/#1", nullptr},
+        Scenario{"not a first part", "", "box/disk1/G.1.BAK=part:.", "a:G.1.BAK", &Form1::Command2,
+                 "ok", "It seems that either the selected file is not a properly split file", "",
+                 ""},
+        Scenario{"a file of the user's in the way", "", "box/disk1/G.1=part:+;prog/G.2=text:mine",
+                 "a:G.1", &Form1::Command2, ">OUT.SWC|ok",
+                 "Please enter output|\"{prog}/G.2\" is in the way", "prog/G.2=text:mine;prog/#2",
+                 ""},
+        Scenario{"the output is the join's own file", "", "box/disk1/G.1=part:+", "a:G.1",
+                 &Form1::Command2, ">G.tmp|ok",
+                 "Please enter output|\"{prog}/G.tmp\" is a working file of the join", "", ""},
+        Scenario{"the output exists: No", "",
+                 "c/roms/G.1=part:+;c/roms/G.2=part:.;d/E.SWC=text:mine", "c/roms/G.1",
+                 &Form1::Command2, ">{d}/E.SWC|no", "Please enter output|File exists. Overwrite?",
+                 "d/E.SWC=text:mine", ""},
+        Scenario{"a first part without a header", "", "c/roms/G.1=part:n;c/roms/G.2=part:.",
+                 "c/roms/G.1", &Form1::Command2, ">{d}/J.SWC|ok",
+                 "Please enter output|It seems that either", "", ""},
+        Scenario{"a part cut short", "", "c/roms/G.1=part:+;c/roms/G.2=part:s", "c/roms/G.1",
+                 &Form1::Command2, ">{d}/J.SWC|ok",
+                 "Please enter output|G.2 holds 130,584 of 131,584 bytes: the part is incomplete.",
+                 "", ""},
+        Scenario{"the rest missing: No", "", "c/roms/G.1=part:+;c/roms/G.2=part:+", "c/roms/G.1",
+                 &Form1::Command2, ">{d}/J.SWC|no",
+                 "Please enter output|G.2 is not the last part of its set.", "", ""},
+        Scenario{"a joined image cut short is not delivered", "STANDIN_ROOM=100000",
+                 "c/roms/G.1=part:+;c/roms/G.2=part:.", "c/roms/G.1", &Form1::Command2,
+                 ">{d}/J.SWC|ok",
+                 "Please enter output|ucon64 wrote G.tmp with 100,000 bytes, but the parts add up "
+                 "to 262,656.",
+                 "!d/J.SWC;prog/#1", nullptr}));
+
+const char* const Nothing = "Cannot read \"{work}/\" (no file is selected).";
+INSTANTIATE_TEST_SUITE_P(
+    Local, OperationTest,
+    ::testing::Values(
+        Scenario{"Fix Checksum", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command4, "", "",
+                 "c/roms/G.bak=rom:1", "--chk {work}/G.SWC -o={work}", 'p'},
+        Scenario{"Convert", "", "c/roms/G.sfc=raw:1", "c/roms/G.sfc", &Form1::Command7, "", "",
+                 "c/roms/#2", "-swc {work}/G.sfc -o={work}", 'd'},
+        Scenario{"Convert: already .swc", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC",
+                 &Form1::Command7, "ok", "ROM is already in SWC format!", "", ""},
+        Scenario{"Convert: a file shorter than a header", "", "c/roms/S.sfc=text:0123456789",
+                 "c/roms/S.sfc", &Form1::Command7, "", "", "c/roms/#2",
+                 "-swc {work}/S.sfc -o={work}"},
+        Scenario{"nothing selected: no fix runs", "", "c/roms/G.SWC=rom:1;c/roms/G.sfc=rom:1", "",
+                 &Form1::Command4, "ok", Nothing, "c/roms/#2", ""}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Transfer, OperationTest,
+    ::testing::Values(
+        Scenario{"Send ROM", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command10, "", "",
+                 "", "--xswc {work}/G.SWC --port=378", 'd'},
+        Scenario{"a send without its file", "", "", "", &Form1::Command14, "ok", Nothing, "", ""},
+        Scenario{"Receive SRAM, relative: into the program folder", "", "d/NEW.SRM=text:user", "",
+                 &Form1::Command13, ">NEW.SRM",
+                 "Please enter destination directory and filename (eg. C:\\YourDir\\SRAMDUMP.SRM). "
+                 "This file must NOT exist!",
+                 "prog/NEW.SRM=copier;d/NEW.SRM=text:user", "--xswcs NEW.SRM --port=378", 'p'},
+        Scenario{"Get RTS Data, a name like an option", "", "", "", &Form1::Command16, ">-S.RTS",
+                 "Please enter destination directory and filename (eg. C:\\YourDir\\RTSDATA.RTS)",
+                 "prog/-S.RTS=copier", "--xswcr ./-S.RTS --port=378"},
+        Scenario{"Receive, onto the floppy", "", "", "", &Form1::Command15, ">A:\\CART.SRM",
+                 "Please enter destination directory and filename (eg. C:\\YourDir\\CARTSRAM.SRM)",
+                 "floppy/CART.SRM=copier", "--xswcc {floppy}/CART.SRM --port=378"},
+        Scenario{"Cancel", "", "", "", &Form1::Command11, ">",
+                 "Please enter destination directory and filename (eg. C:\\YourDir\\ROMDUMP.SWC)",
+                 "", ""},
+        Scenario{"an old file: No", "", "prog/OLD.SRM=text:old", "", &Form1::Command13,
+                 ">OLD.SRM|no", "Please enter destination|File exists. Overwrite?",
+                 "prog/OLD.SRM=text:old;prog/#2", ""},
+        Scenario{"an old file: Yes", "", "prog/OLD.SRM=text:old", "", &Form1::Command13,
+                 ">OLD.SRM|yes", "Please enter destination|File exists. Overwrite?",
+                 "prog/OLD.SRM=copier;prog/#2", nullptr},
+        Scenario{"an old file: Yes, the copier silent", "STANDIN_COPIER=silent",
+                 "prog/OLD.SRM=text:old", "", &Form1::Command13, ">OLD.SRM|yes|ok",
+                 "Please enter destination|File exists. Overwrite?|Nothing was received into "
+                 "\"{prog}/OLD.SRM\": ucon64 wrote only 512 bytes, no more than a header. The old "
+                 "file is back in place.",
+                 "prog/OLD.SRM=text:old;prog/#2", nullptr},
+        Scenario{"an old file: Yes, stopped", "STANDIN_COPIER=abort", "prog/OLD.SRM=text:old", "",
+                 &Form1::Command13, ">OLD.SRM|yes|ok",
+                 "Please enter destination|File exists. Overwrite?|Nothing was received into "
+                 "\"{prog}/OLD.SRM\": ucon64 ended with status 2. The old file is back in place.",
+                 "prog/OLD.SRM=text:old;prog/#2", nullptr},
+        Scenario{"a new file, stopped", "STANDIN_COPIER=abort", "", "", &Form1::Command13,
+                 ">N.SRM|ok",
+                 "Please enter destination|Nothing was received into \"{prog}/N.SRM\": ucon64 "
+                 "ended with status 2.",
+                 "!prog/N.SRM", nullptr}));
+
+// The port and the two options as the controls hold them; typing into the mode box chooses
+// no entry, and picking one again after typing counts.
+TEST_F(OperationTest, PortRealTimeSaveAndIOMode) {
+    writeFile(QStringLiteral("c/roms/G.SWC"), RomImage(Mbit));
+    auto form = makeForm();
+    select(*form, work, QStringLiteral("G.SWC"));
+    form->Text1->setText(QStringLiteral("3BC"));
+    form->Check1->setChecked(true);
+    form->Command10->click();
+    form->Command12->click();
+    form->Combo1->setCurrentIndex(2);
+    prompter.type(QStringLiteral("A.SWC"));
+    form->Command11->click();
+    QTest::keyClicks(form->Combo1->lineEdit(), QStringLiteral("x"));
+    prompter.type(QStringLiteral("B.SWC"));
+    form->Command11->click();
+    form->Combo1->activated(9);
+    prompter.type(QStringLiteral("C.SRM"));
+    form->Command15->click();
+
+    QStringList runs;
+    for (const Invocation& run : invocations())
+        runs.append(run.argv.join(u' '));
+    const QString file = work + QStringLiteral("/G.SWC");
+    EXPECT_EQ(runs, QStringList({QStringLiteral("--xswc2 ") + file + QStringLiteral(" --port=3BC"),
+                                 QStringLiteral("--xswcs ") + file + QStringLiteral(" --port=3BC"),
+                                 QStringLiteral("--xswc A.SWC --port=3BC --xswc-io=0x004"),
+                                 QStringLiteral("--xswc B.SWC --port=3BC"),
+                                 QStringLiteral("--xswcc C.SRM --port=3BC --xswc-io=0x044")}));
+}
+
+// Installed where the user cannot write: the tool runs, joins and receives in the user's own
+// folder instead.
+TEST_F(OperationTest, AProgramFolderTheUserCannotWriteTo) {
+    if (!mountReadOnly(programFolder))
+        GTEST_SKIP() << "a read-only program folder needs root for its bind mount";
+    Platform p = platform();
+    p.workFolder = WorkFolder(programFolder, path(QStringLiteral("share")));
+    const QString own = path(QStringLiteral("share/kestrix"));
+    ASSERT_EQ(p.workFolder, own);
+    auto form = makeForm(p);
+    DiskBox disks(floppy, path(QStringLiteral("box")));
+    disks.put(1, QStringLiteral("G.1"), PartBytes('+'));
+    disks.put(2, QStringLiteral("G.2"), PartBytes('.'));
+    disks.insert(1);
+    form->Drive1->setCurrentIndex(0);
+    select(*form, floppy, QStringLiteral("G.1"));
+    prompter.type(path(QStringLiteral("d/J.SWC")));
+    prompter.answer(Prompter::Answer::Ok, [&] { disks.insert(2); });
+    prompter.answer(Prompter::Answer::Cancel);
+    prompter.answer(Prompter::Answer::Ok);
+    form->Command2->click();
+    prompter.type(QStringLiteral("NEW.SRM"));
+    form->Command13->click();
+
+    EXPECT_EQ(prompter.texts().count(QStringLiteral("Done!")), 1);
+    EXPECT_EQ(readFile(QStringLiteral("d/J.SWC")).size(), 512 + 2 * Mbit);
+    EXPECT_EQ(readFile(QStringLiteral("share/kestrix/NEW.SRM")), CopierData());
+    for (const Invocation& run : invocations())
+        EXPECT_EQ(run.cwd, own);
+    EXPECT_EQ(filesIn(own), QStringList(QStringLiteral("NEW.SRM")));
+}
+
+// Split onto disks, one 4 Mbit part each, and joined back from them: byte for byte the image.
+TEST_F(OperationTest, OntoDisksAndBackIsTheImage) {
+    for (const int parts : {9}) {
+        const QByteArray image = RomImage((4 * (parts - 1) + 2) * Mbit);
+        writeFile(QStringLiteral("c/roms/GAME.SWC"), image);
+        DiskBox disks(floppy, path(QStringLiteral("box%1").arg(parts)));
+        auto form = makeForm();
+        select(*form, work, QStringLiteral("GAME.SWC"));
+        prompter.type(QStringLiteral("A:\\"));
+        prompter.type(QStringLiteral("4"));
+        for (int disk = 1; disk <= parts + 1; ++disk)
+            prompter.answer(Prompter::Answer::Ok, [&, disk] { disks.insert(disk % (parts + 1)); });
+        form->Command1->click();
+        disks.insert(1);
+        form->Drive1->setCurrentIndex(0);
+        select(*form, floppy, QStringLiteral("GAME.1"));
+        prompter.type(path(QStringLiteral("d/J%1.SWC").arg(parts)));
+        for (int disk = 2; disk <= parts; ++disk)
+            prompter.answer(Prompter::Answer::Ok, [&, disk] { disks.insert(disk); });
+        prompter.answer(Prompter::Answer::Cancel);
+        prompter.answer(Prompter::Answer::Ok);
+        form->Command2->click();
+        EXPECT_EQ(prompter.texts().count(QStringLiteral("Done!")), 2);
+        EXPECT_TRUE(readFile(QStringLiteral("d/J%1.SWC").arg(parts)) == image) << parts;
+        EXPECT_EQ(filesIn(programFolder), QStringList(QStringLiteral("ucon64")));
+    }
+}
+
+} // namespace
+} // namespace kestrix::test

@@ -1,0 +1,324 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The windows: the main window's controls and browser, the header panel, the title, the About
+// window, the tool's console window, and the message boxes.
+#include "core/credit.h"
+#include "core/title.h"
+#include "support.h"
+#include "ui/console.h"
+#include "ui/form2.h"
+#include "ui/lists.h"
+#include "ui/qtprompter.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+namespace kestrix::test {
+namespace {
+
+class WindowTest : public KestrixTest {
+protected:
+    QString panel() const {
+        return QStringList({form->Label2->text(), form->Label3->text(), form->Label4->text(),
+                            form->Label5->text(), form->Label6->text(), form->Label7->text(),
+                            form->Label8->text()})
+            .join(u'|');
+    }
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(WindowTest, StartsWithTheDesignsControlsAndTheCurrentFolder) {
+    writeFile(QStringLiteral("c/roms/GAME.SWC"));
+    form = makeForm();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Kestrix v1.2"));
+    EXPECT_EQ(form->size(), QSize(497, 553));
+    EXPECT_EQ(form->focusWidget(), form->File1);
+    QStringList captions, focusOrder;
+    for (const QPushButton* button : form->findChildren<QPushButton*>())
+        captions.append(button->objectName() + u'=' + button->text());
+    for (QWidget* w = form->File1; focusOrder.size() < 23; w = w->nextInFocusChain())
+        if (w->focusPolicy() != Qt::NoFocus && !w->objectName().isEmpty())
+            focusOrder.append(w->objectName());
+    EXPECT_EQ(
+        captions.join(u','),
+        QStringLiteral("Command1=Split,Command2=Join,Command3=Slowrom Fix,Command4=Fix "
+                       "Checksum,Command5=PAL/NTSC Fix,Command7=Convert to .swc,Command8=About,"
+                       "Command9=Quit,Command10=Send ROM,Command11=Receive ROM,Command12=Send "
+                       "SRAM,Command13=Receive SRAM,Command14=SRAM to cartridge,Command15=SRAM "
+                       "from cartridge,Command16=Get RTS Data,Command17=Put RTS Data"));
+    EXPECT_EQ(
+        focusOrder.join(u' '),
+        QStringLiteral("File1 Dir1 Drive1 Command1 Command2 Command3 Command4 Command5 "
+                       "Command7 Command8 Command9 File2 Command10 Command11 Command12 "
+                       "Command13 Command14 Command15 Command16 Command17 Combo1 Check1 Text1"));
+    EXPECT_EQ(QStringList({form->Frame1->title(), form->Frame2->title(), form->Frame3->title(),
+                           form->Check1->text(), form->Label10->text(), form->Label11->text(),
+                           form->Text1->text(), form->Combo1->currentText(), form->Label1->text(),
+                           form->Label9->text()}),
+              QStringList({QStringLiteral("File Browser"), QStringLiteral("Local Operations"),
+                           QStringLiteral("LPT Operations"), QStringLiteral("Real-Time Save Mode"),
+                           QStringLiteral("LPT Port"), QStringLiteral("0x"), QStringLiteral("378"),
+                           QStringLiteral("SWC: I/O Mode"), QStringLiteral("Kestrix - v1.2"),
+                           QStringLiteral("0")}));
+    EXPECT_EQ(panel(), QStringLiteral("|MBit|Mode|Image Type|SR-Map-Mode|DR-Map-Mode|SRAM Size"));
+    EXPECT_EQ(form->Combo1->count(), 10);
+    EXPECT_EQ(form->Combo1->itemText(9), QStringLiteral("044 (eg. Yoshi's Island)"));
+    EXPECT_EQ(form->Combo1->currentIndex(), -1);
+    EXPECT_FALSE(form->Check1->isChecked());
+    EXPECT_EQ(form->Command10->parent(), form->Frame3);
+    EXPECT_EQ(form->Command9->geometry(), QRect(400, 520, 89, 25));
+    EXPECT_FALSE(form->File2->isVisibleTo(form.get()));
+    EXPECT_EQ(form->Drive1->drive(), QStringLiteral("/"));
+    EXPECT_EQ(form->File1->fileNames(), QStringList(QStringLiteral("GAME.SWC")));
+    EXPECT_EQ(form->File1->listIndex(), -1);
+    EXPECT_TRUE(form->Timer1->isActive());
+}
+
+// A folder moves the file list only; a drive moves both and comes back to its last folder; a
+// drive that is not ready leaves everything where it was. None touches the panel. F5 re-reads.
+TEST_F(WindowTest, TheBrowserFollowsFoldersAndDrives) {
+    writeFile(QStringLiteral("c/roms/snes/IN.SWC"));
+    writeFile(QStringLiteral("d/DATA.SWC"));
+    writeFile(QStringLiteral("floppy/DISK.1"));
+    Platform p = platform();
+    p.volumes.append({QStringLiteral("/gone"), {}, path(QStringLiteral("gone"))});
+    form = makeForm(p);
+    form->show();
+    form->Label5->setText(QStringLiteral("kept"));
+    form->Dir1->setCurrentRow(form->Dir1->count() - 1);
+    QTest::keyClick(form->Dir1, Qt::Key_Return); // opens "snes"
+    EXPECT_EQ(form->File1->fileNames(), QStringList(QStringLiteral("IN.SWC")));
+    EXPECT_EQ(form->Drive1->drive(), QStringLiteral("/"));
+    form->Drive1->setCurrentIndex(2); // "/data"
+    EXPECT_EQ(form->File1->fileNames(), QStringList(QStringLiteral("DATA.SWC")));
+    form->Drive1->setCurrentIndex(0);
+    EXPECT_EQ(form->Dir1->path(), floppy);
+    form->Drive1->setCurrentIndex(1);
+    EXPECT_EQ(form->Dir1->path(), work + QStringLiteral("/snes"));
+    prompter.answer(Prompter::Answer::Ok);
+    form->Drive1->setCurrentIndex(3);
+    EXPECT_EQ(prompter.texts(), QStringList(QStringLiteral("Drive /gone is not ready.")));
+    EXPECT_EQ(form->Drive1->drive(), QStringLiteral("/"));
+    EXPECT_EQ(form->Label5->text(), QStringLiteral("kept"));
+
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->File1->setListIndex(0);
+    writeFile(QStringLiteral("c/roms/snes/A.SWC"));
+    QTest::keyClick(form->File1, Qt::Key_F5);
+    EXPECT_EQ(form->File1->fileNames(),
+              QStringList({QStringLiteral("A.SWC"), QStringLiteral("IN.SWC")}));
+    EXPECT_EQ(form->File1->fileName(), QStringLiteral("IN.SWC"));
+    Platform none = platform();
+    none.floppyRoot.clear();
+    auto noFloppy = makeForm(none);
+    prompter.answer(Prompter::Answer::Ok);
+    noFloppy->Drive1->setCurrentIndex(0);
+    EXPECT_TRUE(
+        prompter.texts().last().startsWith(QStringLiteral("Drive a: is not ready: no floppy")));
+}
+
+// What the panel shows as files are selected by mouse, keyboard, or again after a tool run.
+TEST_F(WindowTest, ThePanelShowsTheSelectedHeader) {
+    const auto rom = [](const char* firstThree, const char* id = "aabb04") {
+        return QByteArray::fromHex(firstThree) + QByteArray(5, '\0') + QByteArray::fromHex(id);
+    };
+    writeFile(QStringLiteral("c/roms/A.swc"), rom("00010c"));
+    writeFile(QStringLiteral("c/roms/B.swc"), rom("00010c").left(10));
+    writeFile(QStringLiteral("c/roms/GAME.smc"), rom("00020c"));
+    writeFile(QStringLiteral("c/roms/GAME.SMC"), rom("6400fc"));
+    writeFile(QStringLiteral("c/roms/GAME.swc"), rom("0002fc"));
+    writeFile(QStringLiteral("c/roms/NOID.swc"), rom("000100", "aabb05"));
+    QFile::setPermissions(path(QStringLiteral("c/roms/GAME.SMC")), QFile::ReadOwner);
+    form = makeForm();
+    form->show();
+    const QStringList expected = {
+        QStringLiteral("16|MBit|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"), // A
+        QStringLiteral("16|MBit|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"), // B: 10 bytes
+        QStringLiteral("6.25|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"),
+        QStringLiteral("---|MBit|---|---|---|---|---"), // .smc: not read
+        QStringLiteral("32|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"),
+        QStringLiteral("32|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM")}; // no id
+    QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
+                      form->File1->visualRect(form->File1->model()->index(0, 0)).center());
+    for (qsizetype row = 0; row < expected.size(); ++row) {
+        if (row)
+            QTest::keyClick(form->File1, Qt::Key_Down);
+        EXPECT_EQ(panel(), expected[row]) << form->File1->fileName().toStdString();
+    }
+    EXPECT_FALSE(form->Slot1().isOpen());
+    QFile::remove(path(QStringLiteral("c/roms/A.swc")));
+    form->File1->setListIndex(0);
+    EXPECT_EQ(panel(), expected.last()) << "a vanished file leaves the panel";
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("c/roms/A.swc"))));
+    // The stand-in keeps GAME.bak, which sorts before GAME.swc: the selection follows the file.
+    form->File1->setListIndex(4);
+    form->Label2->setText(QStringLiteral("stale"));
+    ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 --chk ") + work +
+                                 QStringLiteral("/GAME.swc -o=") + work)
+                    .ok());
+    EXPECT_EQ(form->File1->fileName(), QStringLiteral("GAME.swc"));
+    EXPECT_EQ(form->File1->listIndex(), 4) << "A.swc went, GAME.bak came";
+    EXPECT_EQ(form->Label2->text(), QStringLiteral("32"));
+    form->File1->setListIndex(-1);
+    ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 -l nothing")).started());
+    EXPECT_EQ(form->File1->listIndex(), -1) << "nothing selected stays so";
+    QFile::remove(QDir(programFolder).filePath(QStringLiteral("ucon64")));
+    qputenv("PATH", path(QStringLiteral("empty")).toLocal8Bit());
+    prompter.answer(Prompter::Answer::Ok);
+    EXPECT_FALSE(form->RunAndWait(QStringLiteral("ucon64 -l x")).started());
+    EXPECT_EQ(prompter.texts(),
+              QStringList(QStringLiteral("Could not start \"ucon64\": it was looked for in the "
+                                         "program folder (%1) and on PATH, and is not there or "
+                                         "cannot be run.")
+                              .arg(programFolder)));
+}
+
+// The title swings with the timer and keeps swinging while the About window holds the main
+// window; the About window's credit starts afresh at each opening.
+TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
+    form = makeForm();
+    form->show();
+    form->Timer1->stop();
+    const int startX = form->Label1->x();
+    for (int i = 0; i < 62; ++i)
+        form->Timer1_Timer();
+    EXPECT_EQ(form->Label1->x() - startX, 200);
+    EXPECT_EQ(form->Label1->y(), 525);
+    form->Timer1->start();
+    for (int opening = 0; opening < 2; ++opening) {
+        QTest::mouseClick(form->Command8, Qt::LeftButton);
+        Form2* about = form->AboutWindow();
+        ASSERT_TRUE(about && about->isVisible());
+        EXPECT_EQ(about->windowTitle(), QStringLiteral("About Kestrix"));
+        EXPECT_EQ(about->size(), QSize(485, 292));
+        EXPECT_EQ(about->Label1->y(), 272) << "the credit starts afresh";
+        EXPECT_FALSE(form->isEnabled());
+        const QString phase = form->Label9->text();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form->Label9->text() != phase; }));
+        about->Timer1->stop();
+        for (int i = 0; i < 31; ++i)
+            about->Timer1_Timer();
+        EXPECT_EQ(about->Label1->y(), 245);
+        QTest::mouseClick(form->Command9, Qt::LeftButton); // the disabled Quit does nothing
+        EXPECT_TRUE(form->isVisible());
+        about->close();
+        EXPECT_TRUE(form->isEnabled());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form->AboutWindow() == nullptr; }));
+    }
+    form->Command9->click();
+    EXPECT_FALSE(form->isVisible());
+}
+
+struct EndCase {
+    const char* label;
+    const char* wait;    // STANDIN_WAIT; the test stops such a run from the console window
+    const char* options; // after the tool's name; {file} an image in the browsed folder {dir}
+    const char* output;  // a line the console window shows, in error colour when it is an error
+    bool error;
+    const char* reason; // how the run ended, empty for a run that went well
+};
+
+void PrintTo(const EndCase& c, std::ostream* os) {
+    *os << c.label;
+}
+
+class ConsoleTest : public WindowTest, public ::testing::WithParamInterface<EndCase> {};
+
+// The main window waits for the tool: no input, its title still, and a click on it while the
+// tool runs does nothing afterwards. The console window closes by itself after a run that went
+// well; after any other it says what went wrong.
+TEST_P(ConsoleTest, ShowsTheRunAndHowItEnded) {
+    const EndCase& c = GetParam();
+    writeFile(QStringLiteral("c/roms/GAME.SWC"), RomImage(Mbit));
+    if (*c.wait)
+        qputenv("STANDIN_WAIT", c.wait);
+    form = makeForm();
+    const QString file = work + QStringLiteral("/GAME.SWC");
+    QString options = QString::fromUtf8(c.options).replace(QStringLiteral("{file}"), file);
+    options.replace(QStringLiteral("{dir}"), work);
+    bool waited = false;
+    const QString phase = form->Label9->text();
+    QTimer during;
+    during.setSingleShot(true);
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        QTest::mouseClick(form->Command4, Qt::LeftButton);
+        if (!*c.wait)
+            return;
+        waited = QTest::qWaitFor([&] { return form->ToolWindow()->isVisible(); });
+        EXPECT_FALSE(form->isEnabled());
+        EXPECT_EQ(form->Label9->text(), phase) << "the title must stand still";
+        form->ToolWindow()->close();
+    });
+    during.start(0);
+
+    const RunResult result = form->RunAndWait(QStringLiteral("ucon64 ") + options);
+
+    EXPECT_EQ(waited, *c.wait != 0);
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(invocations().size(), 1) << "the click made during the run must not run the tool";
+    EXPECT_EQ(result.reason(), QString::fromUtf8(c.reason));
+    ConsoleWindow* console = form->ToolWindow();
+    EXPECT_EQ(console->isVisible(), !result.ok());
+    EXPECT_EQ(console->windowTitle(), QStringLiteral("ucon64"));
+    const QStringList lines = console->Text1->toPlainText().split(u'\n');
+    EXPECT_EQ(lines[0], QStringLiteral("ucon64 ") + options);
+    EXPECT_EQ(lines[1], QStringLiteral("in ") + QDir::currentPath());
+    const QString output = QString::fromUtf8(c.output).replace(QStringLiteral("{file}"), file);
+    const int at = static_cast<int>(lines.indexOf(output));
+    ASSERT_GE(at, 0) << console->Text1->toPlainText().toStdString();
+    const QColor colour = console->Text1->document()
+                              ->findBlockByNumber(at)
+                              .begin()
+                              .fragment()
+                              .charFormat()
+                              .foreground()
+                              .color();
+    EXPECT_EQ(colour == QColor(0xb0, 0, 0), c.error);
+    if (!result.ok()) {
+        EXPECT_EQ(console->Command1->text(), QStringLiteral("Close"));
+        EXPECT_TRUE(lines.contains(result.reason() + u'.'));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, ConsoleTest,
+    ::testing::Values(EndCase{"a good run", "", "--chk {file} -o={dir}", "Wrote output to {file}",
+                              false, ""},
+                      EndCase{"an error line", "", "--chk nothing.swc",
+                              "ERROR: Can't open \"nothing.swc\" for reading", true,
+                              "ucon64 reported ERROR: Can't open \"nothing.swc\" for reading"},
+                      EndCase{"a status", "", "--bogus", "ERROR: unknown option --bogus", true,
+                              "ucon64 ended with status 1"},
+                      EndCase{"stopped by q", "q", "--xswc {file}", "Program aborted", false,
+                              "ucon64 was stopped by the user"},
+                      EndCase{"stopped by SIGTERM", "deaf", "--xswc {file}", "press q to stop",
+                              true, "ucon64 was stopped by the user"}));
+
+// A box that asks is never answered OK or Yes by Escape.
+TEST(QtPrompterTest, EscapeCancels) {
+    QtPrompter prompter;
+    const std::pair<Prompter::Buttons, Prompter::Answer> cases[] = {
+        {Prompter::Buttons::OkCancel, Prompter::Answer::Cancel},
+        {Prompter::Buttons::RetryCancel, Prompter::Answer::Cancel},
+        {Prompter::Buttons::YesNo, Prompter::Answer::No}};
+    for (const auto& [buttons, answer] : cases) {
+        QTimer::singleShot(0, [] {
+            if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }))
+                QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(prompter.message(QStringLiteral("Insert new disk"), {}, buttons,
+                                   QStringLiteral("GAME.2: part 2 of 3")),
+                  answer);
+    }
+}
+
+} // namespace
+} // namespace kestrix::test
