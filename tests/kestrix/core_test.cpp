@@ -8,6 +8,7 @@
 #include "core/join.h"
 #include "core/local.h"
 #include "core/numbers.h"
+#include "core/runner.h"
 #include "core/split.h"
 #include "core/title.h"
 #include "core/transfer.h"
@@ -18,6 +19,9 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// A forked child's coverage counts only if it writes them before it ends.
+extern "C" void __gcov_dump() __attribute__((weak));
 
 namespace kestrix::test {
 namespace {
@@ -207,6 +211,8 @@ TEST_P(CopyFileTest, EveryByteOrNothing) {
             ::setrlimit(RLIMIT_FSIZE, &limit);
         const QByteArray error = CopyFile(from, to, c.mode).error().toUtf8();
         (void)!::write(pipe[1], error.constData(), error.size());
+        if (__gcov_dump)
+            __gcov_dump();
         ::_exit(0);
     }
     ::close(pipe[1]);
@@ -236,6 +242,32 @@ INSTANTIATE_TEST_SUITE_P(
                       CopyCase{"in place, cut short", CopyMode::InPlace, true, 40000, true, ""}));
 
 class FoldersTest : public KestrixTest {};
+
+// The tool is taken from the program folder first, then from PATH; what main() reads of the
+// host comes from the environment it is given.
+TEST_F(FoldersTest, TheToolsPlaceAndTheHostsFolders) {
+    writeFile(QStringLiteral("bin/ucon64"), "#!/bin/sh\necho from PATH\n");
+    QFile::setPermissions(path(QStringLiteral("bin/ucon64")), QFile::ReadOwner | QFile::ExeOwner);
+    qputenv("PATH", path(QStringLiteral("bin")).toLocal8Bit());
+    EXPECT_EQ(FindProgram(QStringLiteral("ucon64"), programFolder),
+              programFolder + QStringLiteral("/ucon64"));
+    EXPECT_TRUE(RunToEnd(QStringLiteral("ucon64 -l x"), programFolder).started());
+    EXPECT_EQ(invocations().size(), 1);
+    QFile::remove(programFolder + QStringLiteral("/ucon64"));
+    EXPECT_EQ(FindProgram(QStringLiteral("ucon64"), programFolder),
+              path(QStringLiteral("bin/ucon64")));
+    EXPECT_EQ(FindProgram(path(QStringLiteral("bin/ucon64")), {}),
+              path(QStringLiteral("bin/ucon64")));
+    QFile::setPermissions(path(QStringLiteral("bin/ucon64")), QFile::ReadOwner);
+    EXPECT_EQ(FindProgram(QStringLiteral("ucon64"), programFolder), QString()) << "not executable";
+    qputenv("KESTRIX_FLOPPY", floppy.toLocal8Bit());
+    const Platform host = Platform::fromSystem();
+    qunsetenv("KESTRIX_FLOPPY");
+    EXPECT_EQ(host.floppyRoot, floppy);
+    EXPECT_EQ(host.userId, ::getuid());
+    EXPECT_TRUE(host.stagingFolder.contains(QStringLiteral("kestrix-staging")));
+    EXPECT_EQ(DriveOf(DriveList(host), QStringLiteral("/")).drive, QStringLiteral("/"));
+}
 
 // A staging folder that someone else could read or replace is never used; the working folder is
 // the program folder only where the user can write.

@@ -318,6 +318,15 @@ TEST(QtPrompterTest, EscapeCancels) {
                                    QStringLiteral("GAME.2: part 2 of 3")),
                   answer);
     }
+    // An input box gives what was typed, or nothing after Cancel.
+    for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QTimer::singleShot(0, [key] {
+            if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }))
+                QTest::keyClick(QApplication::activeModalWidget(), Qt::Key(key));
+        });
+        EXPECT_EQ(prompter.input(QStringLiteral("Size?"), {}, QStringLiteral("8")),
+                  key == Qt::Key_Return ? QStringLiteral("8") : QString());
+    }
 }
 
 } // namespace
