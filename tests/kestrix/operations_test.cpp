@@ -338,33 +338,5 @@ TEST_F(OperationTest, AProgramFolderTheUserCannotWriteTo) {
     EXPECT_EQ(filesIn(own), QStringList(QStringLiteral("NEW.SRM")));
 }
 
-// Split onto disks, one 4 Mbit part each, and joined back from them: byte for byte the image.
-TEST_F(OperationTest, OntoDisksAndBackIsTheImage) {
-    for (const int parts : {9}) {
-        const QByteArray image = RomImage((4 * (parts - 1) + 2) * Mbit);
-        writeFile(QStringLiteral("c/roms/GAME.SWC"), image);
-        DiskBox disks(floppy, path(QStringLiteral("box%1").arg(parts)));
-        auto form = makeForm();
-        select(*form, work, QStringLiteral("GAME.SWC"));
-        prompter.type(QStringLiteral("A:\\"));
-        prompter.type(QStringLiteral("4"));
-        for (int disk = 1; disk <= parts + 1; ++disk)
-            prompter.answer(Prompter::Answer::Ok, [&, disk] { disks.insert(disk % (parts + 1)); });
-        form->Command1->click();
-        disks.insert(1);
-        form->Drive1->setCurrentIndex(0);
-        select(*form, floppy, QStringLiteral("GAME.1"));
-        prompter.type(path(QStringLiteral("d/J%1.SWC").arg(parts)));
-        for (int disk = 2; disk <= parts; ++disk)
-            prompter.answer(Prompter::Answer::Ok, [&, disk] { disks.insert(disk); });
-        prompter.answer(Prompter::Answer::Cancel);
-        prompter.answer(Prompter::Answer::Ok);
-        form->Command2->click();
-        EXPECT_EQ(prompter.texts().count(QStringLiteral("Done!")), 2);
-        EXPECT_TRUE(readFile(QStringLiteral("d/J%1.SWC").arg(parts)) == image) << parts;
-        EXPECT_EQ(filesIn(programFolder), QStringList(QStringLiteral("ucon64")));
-    }
-}
-
 } // namespace
 } // namespace kestrix::test
