@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/files.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -151,6 +152,18 @@ Status CopyOntoDisk(const QString& from, const QString& to) {
     if (Status copied = CopyFile(from, to, mode); !copied)
         return copied;
     return SyncVolume(folder);
+}
+
+QString NotRemovedMessage(const QStringList& paths) {
+    return QStringLiteral("Could not remove %1.").arg(paths.join(QStringLiteral(", ")));
+}
+
+Status EnterFolder(const QString& folder) {
+    if (QDir::setCurrent(folder))
+        return {};
+    return Failure{QStringLiteral("Cannot work in the folder \"%1\": it is missing or out of "
+                                  "reach.")
+                       .arg(folder)};
 }
 
 QStringList RemoveFiles(const QStringList& paths) {

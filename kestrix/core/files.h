@@ -34,6 +34,10 @@ Placement PlaceOnDisk(qint64 bytes, qint64 oldBytes, qint64 freeBytes, qint64 bl
 Status CopyOntoDisk(const QString& from, const QString& to);
 
 // Deletes the files; those that could not be deleted.
-QStringList RemoveFiles(const QStringList& paths);
+[[nodiscard]] QStringList RemoveFiles(const QStringList& paths);
+QString NotRemovedMessage(const QStringList& paths);
+
+// Makes the folder the working folder, where the tool runs.
+Status EnterFolder(const QString& folder);
 
 } // namespace kestrix

@@ -77,18 +77,13 @@ QString NoJoinedFileMessage(const QString& tmpName) {
 }
 
 QString JoinedSizeMessage(const QString& tmpName, qint64 bytes, qint64 expected) {
-    return QStringLiteral("ucon64 wrote %1 with %2 bytes, but the parts add up to %3. It was "
-                          "removed; is there room in the working folder?")
+    return QStringLiteral("ucon64 wrote %1 with %2 bytes, but the parts add up to %3. Is there "
+                          "room in the working folder?")
         .arg(tmpName, BytesText(bytes), BytesText(expected));
 }
 
 QString OutputCopyFailedMessage(const QString& reason, const QString& keptTmp) {
     return reason + QStringLiteral(" The joined image was kept as \"%1\".").arg(keptTmp);
-}
-
-QString NotRemovedMessage(const QStringList& paths) {
-    return QStringLiteral("Could not remove the gathered parts: %1")
-        .arg(paths.join(QStringLiteral(", ")));
 }
 
 QString NextDiskPrompt() {
@@ -177,12 +172,13 @@ std::optional<PartSet> CheckedSet(Prompter& ask, const QString& folder, const QS
     return *set;
 }
 
+// Scratch gains each file the join makes in the working folder, for the clean-up.
 bool JoinParts(const Operation& op, const QString& folder, const QString& name, bool floppy,
-               const QString& output, QStringList& gathered) {
+               const QString& output, QStringList& scratch) {
     Prompter& ask = op.prompter;
     const QDir work(op.platform.workFolder);
     const QString base = PartBase(name);
-    if (floppy && !GatherParts(op, JoinPath(folder, name), name, gathered))
+    if (floppy && !GatherParts(op, JoinPath(folder, name), name, scratch))
         return false;
     const QString partsFolder = floppy ? work.path() : folder;
     const std::optional<PartSet> set = CheckedSet(ask, partsFolder, base, !floppy);
@@ -196,16 +192,16 @@ bool JoinParts(const Operation& op, const QString& folder, const QString& name, 
         ask.message(NoJoinedFileMessage(tmpName));
         return false;
     }
+    scratch.append(tmp.filePath());
     if (tmp.size() != set->joinedBytes()) {
-        QFile::remove(tmp.filePath());
         ask.message(JoinedSizeMessage(tmpName, tmp.size(), set->joinedBytes()));
         return false;
     }
     if (const Status copied = CopyFile(tmp.filePath(), output); !copied) {
+        scratch.removeLast(); // the only whole copy of the joined image stays
         ask.message(OutputCopyFailedMessage(copied.error(), tmp.filePath()));
         return false;
     }
-    QFile::remove(tmp.filePath());
     return true;
 }
 
@@ -244,10 +240,13 @@ void Join(const Operation& op, const QString& folder, const QString& name, bool 
     if (!ConfirmOutput(ask, output))
         return;
 
-    QDir::setCurrent(work.path());
-    QStringList gathered;
-    bool done = JoinParts(op, folder, name, floppy, output, gathered);
-    if (const QStringList left = RemoveFiles(gathered); !left.isEmpty()) {
+    if (const Status entered = EnterFolder(work.path()); !entered) {
+        ask.message(entered.error());
+        return;
+    }
+    QStringList scratch;
+    bool done = JoinParts(op, folder, name, floppy, output, scratch);
+    if (const QStringList left = RemoveFiles(scratch); !left.isEmpty()) {
         ask.message(NotRemovedMessage(left));
         done = false;
     }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/operation.h"
 #include "core/cmdline.h"
+#include "core/operation.h"
 
 #include <QString>
 
@@ -35,7 +35,6 @@ QString PartMissingMessage(const QString& part);
 QString NoJoinedFileMessage(const QString& tmpName);
 QString JoinedSizeMessage(const QString& tmpName, qint64 bytes, qint64 expected);
 QString OutputCopyFailedMessage(const QString& reason, const QString& keptTmp);
-QString NotRemovedMessage(const QStringList& paths);
 QString NextDiskPrompt();
 
 // "Join": asks for the output, gathers the parts from the disks when the floppy is browsed,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/local.h"
 
+#include "core/files.h"
 #include "core/header.h"
 
 #include <QDir>
@@ -53,8 +54,12 @@ void LocalOperation(const Operation& op, LocalOp kind, FileSlot& slot1, const QS
         return;
     }
     // The slot is closed again by now, so the re-selection after the run can read the header.
-    if (SwitchesToWorkFolder(kind))
-        QDir::setCurrent(op.platform.workFolder);
+    if (const Status entered =
+            SwitchesToWorkFolder(kind) ? EnterFolder(op.platform.workFolder) : Status();
+        !entered) {
+        op.prompter.message(entered.error());
+        return;
+    }
     op.run(LocalCommandLine(kind, folder, name));
 }
 

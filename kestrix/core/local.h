@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/cmdline.h"
 #include "core/fileslot.h"
 #include "core/operation.h"
-#include "core/cmdline.h"
 
 #include <QString>
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "core/platform.h"
-#include "core/runner.h"
 #include "core/prompter.h"
+#include "core/runner.h"
 
 #include <QString>
 #include <functional>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/parts.h"
 
-#include "core/header.h"
 #include "core/files.h"
+#include "core/header.h"
 #include "core/join.h"
 
 #include <QDir>
@@ -57,9 +57,8 @@ Status CheckSplitParts(const QString& folder, const QStringList& parts, qint64 i
                             .arg(BytesText(bodies), BytesText(imageBodyBytes)));
     if (problems.isEmpty())
         return {};
-    return Failure{QStringLiteral("ucon64 did not write the whole split: %1. The parts it wrote "
-                                  "were removed. Is there room for them in \"%2\"?")
-                       .arg(problems.join(QStringLiteral("; ")), folder)};
+    return Failure{QStringLiteral("ucon64 did not write the whole split: %1.")
+                       .arg(problems.join(QStringLiteral("; ")))};
 }
 
 qint64 PartSet::joinedBytes() const {

@@ -81,5 +81,4 @@ private:
 // Runs the tool to its end without a window, for callers that only need the result.
 RunResult RunToEnd(const QString& commandLine, const QString& programFolder);
 
-
 } // namespace kestrix

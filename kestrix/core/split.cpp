@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/split.h"
 
+#include "core/browse.h"
+#include "core/files.h"
 #include "core/fileslot.h"
 #include "core/header.h"
-#include "core/files.h"
 #include "core/local.h"
 #include "core/parts.h"
-#include "core/browse.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -161,7 +161,10 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
         return;
     }
     const qint64 imageBody = QFileInfo(image).size() - 512;
-    QDir::setCurrent(host.workFolder);
+    if (const Status entered = EnterFolder(host.workFolder); !entered) {
+        ask.message(entered.error());
+        return;
+    }
     const FolderStamps before = StampFiles(outputFolder);
     // A tool that failed has said why in its window.
     if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)).ok())
@@ -177,13 +180,15 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
         QStringList paths;
         for (const QString& part : parts)
             paths.append(QDir(outputFolder).filePath(part));
-        RemoveFiles(paths);
-        ask.message(whole.error());
+        const QStringList left = RemoveFiles(paths);
+        ask.message(whole.error() +
+                    (left.isEmpty() ? QStringLiteral(" The parts it wrote were removed.")
+                                    : u' ' + NotRemovedMessage(left)) +
+                    QStringLiteral(" Is there room for them in \"%1\"?").arg(outputFolder));
         return;
     }
     if (floppy && !CopyToDisks(op, outputFolder, parts, destination))
         return;
-    QDir::setCurrent(host.workFolder);
     ask.message(QStringLiteral("Done!"));
 }
 
@@ -225,7 +230,9 @@ bool CopyToDisks(const Operation& op, const QString& stagingFolder, const QStrin
                             Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
                 return stop(i);
         }
-        QFile::remove(staging.filePath(parts[i]));
+        // Whole on its disk, the part is of no more use in staging.
+        if (const QStringList left = RemoveFiles({staging.filePath(parts[i])}); !left.isEmpty())
+            ask.message(NotRemovedMessage(left));
     }
     return true;
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/operation.h"
 #include "core/cmdline.h"
+#include "core/operation.h"
 
 #include <QHash>
 #include <QString>

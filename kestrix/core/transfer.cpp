@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer.h"
 
+#include "core/files.h"
 #include "core/fileslot.h"
 
 #include <QDir>
@@ -85,7 +86,10 @@ Status Discard(const MovedAside& aside) {
 }
 
 Status PutBack(const MovedAside& aside) {
-    QFile::remove(aside.path);
+    if (FileExists(aside.path) && !QFile::remove(aside.path))
+        return Failure{QStringLiteral("What the run left at \"%1\" could not be removed: the old "
+                                      "file is kept as \"%2\".")
+                           .arg(aside.path, aside.backup)};
     QFile backup(aside.backup);
     if (backup.rename(aside.path))
         return {};
@@ -135,10 +139,15 @@ void Receive(const Operation& op, Transfer kind, const QString& port, int ioMode
         return;
     }
     std::optional<MovedAside> aside;
-    if (FileExists(target)) {
-        if (ask.message(QStringLiteral("File exists. Overwrite?"), {}, Prompter::Buttons::YesNo) !=
-            Prompter::Answer::Yes)
-            return;
+    const bool occupied = FileExists(target);
+    if (occupied && ask.message(QStringLiteral("File exists. Overwrite?"), {},
+                                Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
+        return;
+    if (const Status entered = EnterFolder(op.platform.workFolder); !entered) {
+        ask.message(entered.error());
+        return;
+    }
+    if (occupied) {
         const Result<MovedAside> moved = MoveAside(target);
         if (!moved) {
             ask.message(moved.error());
@@ -146,7 +155,6 @@ void Receive(const Operation& op, Transfer kind, const QString& port, int ioMode
         }
         aside = *moved;
     }
-    QDir::setCurrent(op.platform.workFolder);
     const RunResult run = op.run(ReceiveCommandLine(kind, destination, port, ioModeIndex));
     // A tool that could not be started has been reported already.
     const Status received = run.started() ? Received(run, target) : Failure{};
@@ -156,15 +164,16 @@ void Receive(const Operation& op, Transfer kind, const QString& port, int ioMode
         return;
     }
     // Only what the run left there goes; the user's old file comes back.
-    if (!aside && run.started())
-        QFile::remove(target);
-    const Status back = aside ? PutBack(*aside) : Status();
+    const Status back = aside ? PutBack(*aside)
+                        : FileExists(target) && !QFile::remove(target)
+                            ? Status(Failure{NotRemovedMessage({target})})
+                            : Status();
     if (run.started())
         ask.message(QStringLiteral("Nothing was received into \"%1\": %2.%3")
                         .arg(target, received.error(),
-                             !aside ? QString()
-                             : back ? QStringLiteral(" The old file is back in place.")
-                                    : u' ' + back.error()));
+                             !back   ? u' ' + back.error()
+                             : aside ? QStringLiteral(" The old file is back in place.")
+                                     : QString()));
     else if (!back)
         ask.message(back.error());
 }

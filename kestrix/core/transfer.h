@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/cmdline.h"
 #include "core/operation.h"
 #include "core/result.h"
-#include "core/cmdline.h"
 
 #include <QString>
 #include <optional>
