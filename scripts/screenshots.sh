@@ -20,10 +20,24 @@ rom "Yoshi's Island.1" 00 01 40
 rom "Yoshi's Island.2" 00 01 40
 rom "Yoshi's Island.3" 00 01 00
 for name in "Super Metroid.smc" "notes.txt"; do head -c 512 /dev/zero >"$demo/roms/$name"; done
+# A tool that talks for a while, so its window can be seen.
+mkdir -p "$demo/bin"
+cat >"$demo/bin/ucon64" <<'TOOL'
+#!/bin/sh
+echo "uCON64 2.2.1 UNIX (Linux) 1999-2019"
+echo "Uses code from various people. See 'developers.html' for more!"
+echo
+echo "Super Nintendo Entertainment System/SNES/Super Famicom"
+echo "Checksum: Bad, 0xf4c7 (calculated) != 0x0000 (internal)"
+echo "Wrote backup to $(dirname "$2")/Chrono Trigger.bak"
+echo "ERROR: example of an error line" >&2
+sleep 4
+TOOL
+chmod +x "$demo/bin/ucon64"
 
 # The inner script: start a window manager and the program, wait for its window, grab it.
 cat >"$demo/shoot" <<'INNER'
-out=$1 title=$2 aboutOut=$3; shift 3
+out=$1 title=$2 aboutOut=$3 consoleOut=$4; shift 4
 openbox >/dev/null 2>&1 &
 "$@" >/dev/null 2>&1 &
 app=$!
@@ -38,20 +52,29 @@ window() { # title: the id of the first window of that title, waited for
 }
 id=$(window "$title")
 sleep 1 # let the window settle before clicking into it
-xdotool mousemove --window "$id" 260 30 sleep 0.5 click 1 sleep 0.5 click 1 # select an image
+xdotool mousemove --window "$id" 260 25 sleep 0.5 click 1 sleep 0.5 click 1 # select an image
 sleep 1.5 # let the title swing a little
 import -frame -window "$id" "$out"
 xdotool mousemove --window "$id" 248 476 sleep 0.3 click 1 # "About"
 about=$(window "About Kestrix")
 sleep 0.3 # let the credit rise a little
 import -frame -window "$about" "$aboutOut"
+xdotool windowactivate --sync "$about" key --clearmodifiers alt+F4 # closed as by its user
+for _ in $(seq 50); do xwininfo -id "$about" >/dev/null 2>&1 || break; sleep 0.1; done
+sleep 0.5
+xdotool mousemove --window "$id" 340 315 sleep 0.3 click 1 # "Fix Checksum"
+console=$(window "ucon64")
+[ -n "$console" ] || { echo "no ucon64 window"; kill $app; exit 1; }
+sleep 0.5 # let the output arrive
+import -frame -window "$console" "$consoleOut"
 kill $app
 INNER
 
 cd "$demo/roms"
-KESTRIX_FLOPPY="$demo/floppy" xvfb-run -a -s "-screen 0 1024x768x24" \
+PATH="$demo/bin:$PATH" KESTRIX_FLOPPY="$demo/floppy" xvfb-run -a -s "-screen 0 1024x768x24" \
   bash "$demo/shoot" "$root_dir/docs/main-window.png" "Kestrix v1.2" \
-  "$root_dir/docs/about-window.png" "$build_dir/kestrix/kestrix"
+  "$root_dir/docs/about-window.png" "$root_dir/docs/console-window.png" \
+  "$build_dir/kestrix/kestrix"
 
 # The installer, run from a copy of the kestrix installer folder; nothing is installed.
 cmake --build "$build_dir" --target dist >/dev/null
@@ -74,4 +97,5 @@ INNER
 mkdir -p "$demo/home"
 HOME="$demo/home" xvfb-run -a -s "-screen 0 1024x768x24" \
   bash "$demo/shoot-setup" "$root_dir/docs/setup-window.png" "$demo/setup/setup"
-echo "Saved docs/main-window.png, docs/about-window.png and docs/setup-window.png"
+echo "Saved docs/main-window.png, docs/about-window.png, docs/console-window.png and"
+echo "docs/setup-window.png"
