@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The setup script's reader and header parser on any bytes: no fault, no CR left in a line,
 // and every recognised line keeps its value unchanged after the key.
-#include "script/number.h"
-#include "script/script.h"
+#include "core/number.h"
+#include "core/script.h"
 
 #include <QBuffer>
 #include <cmath>

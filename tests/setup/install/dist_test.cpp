@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The kestrix installer that the build makes, run for real: its unzip program unpacks its
 // archive, Install copies kestrix into a temporary destination, closing removes the installer.
-#include "script/controls.h"
 #include "support/fixture.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "install/cleanup.h"
-#include "script/controls.h"
+#include "core/cleanup.h"
 #include "support/fixture.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "install/shortcut.h"
-#include "platform.h"
+#include "core/platform.h"
+#include "core/shortcut.h"
 #include "support/fixture.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/controls.h"
+#include "ui/controls.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/controls.h"
 #include "support/fixture.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QDir>

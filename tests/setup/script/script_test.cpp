@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/cmdline.h"
-#include "script/number.h"
-#include "script/script.h"
+#include "core/cmdline.h"
+#include "core/number.h"
+#include "core/script.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform.h"
-#include "script/form1.h"
-#include "script/prompter.h"
+#include "core/platform.h"
+#include "core/prompter.h"
 #include "support/printers.h"
+#include "ui/form1.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/infotext.h"
+#include "core/infotext.h"
 
 namespace setup {
 

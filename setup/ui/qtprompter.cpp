@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/qtprompter.h"
+#include "ui/qtprompter.h"
 
 #include <QMessageBox>
 

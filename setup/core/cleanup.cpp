@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "install/cleanup.h"
+#include "core/cleanup.h"
 
-#include "install/run.h"
+#include "core/install.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/unzip.h"
+#include "core/unzip.h"
 
-#include "script/cmdline.h"
-#include "script/script.h"
+#include "core/cmdline.h"
+#include "core/script.h"
 
 #include <QDir>
 #include <QFileInfo>

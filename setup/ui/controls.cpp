@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/controls.h"
+#include "ui/controls.h"
 
-#include "script/infotext.h"
+#include "core/infotext.h"
 
 #include <QFontInfo>
 #include <algorithm>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/form1.h"
+#include "ui/form1.h"
 
-#include "script/controls.h"
-#include "script/number.h"
-#include "script/prompter.h"
+#include "core/number.h"
+#include "core/prompter.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

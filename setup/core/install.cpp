@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "install/run.h"
+#include "core/install.h"
 
 #include <QDir>
 #include <QFile>

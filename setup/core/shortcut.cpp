@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "install/shortcut.h"
+#include "core/shortcut.h"
 
 namespace setup {
 

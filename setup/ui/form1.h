@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform.h"
-#include "script/script.h"
-#include "script/unzip.h"
+#include "core/platform.h"
+#include "core/script.h"
+#include "core/unzip.h"
 
 #include <QFile>
 #include <QWidget>

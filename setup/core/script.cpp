@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/script.h"
+#include "core/script.h"
 
 #include <QDir>
 #include <QIODevice>

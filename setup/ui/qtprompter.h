@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "script/prompter.h"
+#include "core/prompter.h"
 
 namespace setup {
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The installation run, the clean-up at close and the desktop shortcut.
-#include "install/cleanup.h"
-#include "install/run.h"
-#include "install/shortcut.h"
-#include "script/controls.h"
-#include "script/form1.h"
+#include "core/cleanup.h"
+#include "core/install.h"
+#include "core/shortcut.h"
+#include "ui/controls.h"
+#include "ui/form1.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform.h"
+#include "core/platform.h"
 
 #include <QCoreApplication>
 #include <QDir>

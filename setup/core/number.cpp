@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/number.h"
+#include "core/number.h"
 
 #include <charconv>
 #include <cmath>

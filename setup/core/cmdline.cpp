@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "script/cmdline.h"
+#include "core/cmdline.h"
 
 namespace setup {
 
