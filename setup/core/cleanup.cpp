@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/cleanup.h"
 
-#include "core/install.h"
+#include "core/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +9,9 @@
 
 namespace setup {
 
+namespace {
+
+// Brackets stay plain characters, unlike in Qt's own wildcards.
 bool WildcardMatches(const QString& pattern, const QString& name) {
     QString expression;
     for (const QChar c : pattern) {
@@ -33,17 +36,15 @@ void DeleteMatching(const QString& folder, const QString& name) {
     // Dot-files count as hidden, and the deletion this stands for skips hidden files.
     for (const QString& entry : dir.entryList(QDir::Files | QDir::System))
         if (WildcardMatches(name, entry))
-            QFile::remove(dir.filePath(entry));
+            QFile::remove(dir.filePath(entry)); // errors ignored: the next name is tried
 }
 
-QStringList CleanUpNames(const QString& sourceValue) {
-#ifdef Q_OS_WIN
-    return {sourceValue, QStringLiteral("PKUNZIP.EXE"), QStringLiteral("setup.inf"),
-            QStringLiteral("SETUP.EXE"), QStringLiteral("DATA.DAT")};
-#else
-    return {sourceValue, QStringLiteral("pkunzip"), QStringLiteral("setup.inf"),
-            QStringLiteral("setup"), QStringLiteral("DATA.DAT")};
-#endif
+} // namespace
+
+void CleanUp(const QString& folder, const QString& sourceValue) {
+    for (const QString& name : {sourceValue, QStringLiteral("pkunzip"), QStringLiteral("setup.inf"),
+                                QStringLiteral("setup"), QStringLiteral("DATA.DAT")})
+        DeleteMatching(folder, name);
 }
 
 } // namespace setup

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/install.h"
 
+#include "core/files.h"
+#include "core/prompter.h"
+#include "core/script.h"
+#include "core/shortcut.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,61 +14,48 @@
 
 namespace setup {
 
-QString JoinPath(const QString& folder, const QString& name) {
-#ifdef Q_OS_WIN
-    return folder + u'\\' + name;
-#else
-    return folder + u'/' + name;
-#endif
-}
+namespace {
 
-bool ClimbsOut(const QString& path) {
-    return QDir::isAbsolutePath(path) || path.split(u'/').contains(QStringLiteral(".."));
-}
-
-QString InstallRefusal(const QString& destination, const QString& source, bool shortcut,
-                       const QString& target, const QString& shortcutName) {
-    if (destination.isEmpty())
-        return QStringLiteral("There is no destination folder: the destination box is empty.");
+// An empty destination would be the file system's root, the source folder must lie in the
+// installer's folder, and the shortcut, if one is to be made, would land outside the desktop
+// folder or would not start its target.
+Status CheckValues(const InstallValues& values) {
+    if (values.destination.isEmpty())
+        return Failure{
+            QStringLiteral("There is no destination folder: the destination box is empty.")};
     // Joined to each name, an empty source folder would be the file system's root.
-    if (source.isEmpty() || ClimbsOut(source))
-        return QStringLiteral("The source folder \"%1\" is not in the installer's folder.")
-            .arg(source);
-    if (!shortcut)
+    if (values.source.isEmpty() || ClimbsOut(values.source))
+        return Failure{QStringLiteral("The source folder \"%1\" is not in the installer's folder.")
+                           .arg(values.source)};
+    if (!values.shortcut)
         return {};
-    if (LeavesFolder(shortcutName))
-        return QStringLiteral("The desktop shortcut's name \"%1\" leads out of the desktop folder.")
-            .arg(shortcutName);
+    if (LeavesFolder(values.shortcutName))
+        return Failure{
+            QStringLiteral("The desktop shortcut's name \"%1\" leads out of the desktop folder.")
+                .arg(values.shortcutName)};
     // A desktop entry has no way to hold them: dropped, they would make it start another file.
     const auto control = [](const QString& text) {
         return std::any_of(text.begin(), text.end(),
                            [](QChar c) { return c.category() == QChar::Other_Control; });
     };
-    for (const auto& [what, value] : {std::pair{"name", shortcutName}, {"target", target}}) {
+    const QString target = JoinPath(values.destination, values.shortcutTarget);
+    for (const auto& [what, value] : {std::pair{"name", values.shortcutName}, {"target", target}}) {
         if (control(value))
-            return QStringLiteral("The desktop shortcut's %1 \"%2\" holds a control character, "
-                                  "which a desktop entry cannot hold.")
-                .arg(QLatin1String(what), value);
+            return Failure{QStringLiteral("The desktop shortcut's %1 \"%2\" holds a control "
+                                          "character, which a desktop entry cannot hold.")
+                               .arg(QLatin1String(what), value)};
     }
     return {};
 }
 
-QString LogLine(const QString& installerFolder, const QString& name, const QString& destination) {
-    return QStringLiteral("\r\n") + JoinPath(installerFolder, name) + QStringLiteral(" ==> ") +
-           JoinPath(destination, name);
-}
-
-void MakeLastLevel(const QString& folder) {
-    if (!folder.isEmpty())
-        QDir().mkdir(folder);
-}
-
-bool CopyReplacing(const QString& source, const QString& target, QString* error) {
+// Copies a plain file over whatever file the target names, keeping the source's permissions;
+// the target is replaced whole or not at all.
+Status CopyReplacing(const QString& source, const QString& target) {
     const auto failed = [&](const QString& why) {
-        *error = QStringLiteral("The file \"%1\" could not be copied to \"%2\": %3")
-                     .arg(QDir::toNativeSeparators(QDir::current().absoluteFilePath(source)),
-                          QDir::toNativeSeparators(QDir::current().absoluteFilePath(target)), why);
-        return false;
+        return Failure{QStringLiteral("The file \"%1\" could not be copied to \"%2\": %3")
+                           .arg(QDir::toNativeSeparators(QDir::current().absoluteFilePath(source)),
+                                QDir::toNativeSeparators(QDir::current().absoluteFilePath(target)),
+                                why)};
     };
     const QFileInfo from(source);
     if (!from.isFile())
@@ -91,10 +83,60 @@ bool CopyReplacing(const QString& source, const QString& target, QString* error)
         if (out.write(buffer, n) != n)
             return failed(out.errorString() + u'.');
     }
-    if (!out.commit())
+    if (!out.setPermissions(from.permissions()) || !out.commit())
         return failed(out.errorString() + u'.');
-    QFile::setPermissions(target, from.permissions());
-    return true;
+    return {};
+}
+
+Status install(const Installation& run, const InstallValues& values) {
+    if (const Status checked = CheckValues(values); !checked)
+        return checked;
+    // The unzip program may still be unpacking what the run is about to copy.
+    run.waitForUnzip();
+    // Errors ignored: a destination that is not there fails the first copy.
+    QDir().mkdir(values.destination);
+    if (!run.script.IsOpen())
+        return Failure{QStringLiteral("The installation has already run: the setup script \"%1\" "
+                                      "is closed.")
+                           .arg(run.script.Name())};
+    for (;;) {
+        const Result<QString> line = run.script.ReadLine(QStringLiteral("END G"));
+        if (!line)
+            return Failure{line.error()};
+        if (*line == u"END G")
+            break;
+        if (ClimbsOut(*line))
+            return Failure{QStringLiteral("The file \"%1\" of the setup script's list leads out of "
+                                          "the source and the destination folder.")
+                               .arg(*line)};
+        const QString target = JoinPath(values.destination, *line);
+        if (const Status copied = CopyReplacing(JoinPath(values.source, *line), target); !copied)
+            return copied;
+        // The log names the installer's own folder as the file's origin.
+        run.log(QStringLiteral("\r\n") + JoinPath(run.platform.installerFolder, *line) +
+                QStringLiteral(" ==> ") + target);
+        run.step();
+    }
+    run.logAtEnd(QStringLiteral("\r\nAlmost finished..."));
+    if (values.shortcut) {
+        const Status made = Create_ShortCut(
+            run.platform, JoinPath(values.destination, values.shortcutTarget),
+            QStringLiteral("Desktop"), values.shortcutName, values.destination, 0, 0);
+        if (!made)
+            return made;
+    }
+    run.log(QStringLiteral("\r\nFinished!"));
+    run.script.Close();
+    return {};
+}
+
+} // namespace
+
+Status Install(const Installation& run, const InstallValues& values) {
+    Status installed = install(run, values);
+    if (!installed)
+        run.prompter.ErrorReport(installed.error());
+    return installed;
 }
 
 } // namespace setup

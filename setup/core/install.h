@@ -1,42 +1,45 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QDir>
+#include "core/platform.h"
+#include "core/result.h"
+
 #include <QString>
+#include <functional>
 
 namespace setup {
 
-// Folder and name joined with this host's separator, with no other change.
-QString JoinPath(const QString& folder, const QString& name);
+class Prompter;
+class Script;
 
-// Whether a name taken in a folder leads out of it: it holds a separator or is "..".
-inline bool LeavesFolder(const QString& name) {
-    return name.contains(u'/') || name.contains(QDir::separator()) || name == u"..";
-}
+// The window's values when Install is pressed.
+struct InstallValues {
+    QString destination;    // Text2
+    QString source;         // Text3, in the installer's folder
+    QString shortcutTarget; // Text5, in the destination
+    QString shortcutName;   // Text4
+    bool shortcut = false;  // Check1 ticked
+};
 
-// Whether a path taken in a folder may lead out of it: it is absolute or has a ".." part.
-bool ClimbsOut(const QString& path);
+// What the run needs from the window besides the values, and where it reports.
+struct Installation {
+    const Platform& platform;
+    Prompter& prompter;
+    Script& script; // open at the first line of the file list
+    // Returns once the unzip program has ended.
+    std::function<void()> waitForUnzip;
+    // Adds text to the information box by its append rule.
+    std::function<void(const QString&)> log;
+    // Adds text after the information box's whole text, wherever its selection is.
+    std::function<void(const QString&)> logAtEnd;
+    // One file was copied: the progress bar's step.
+    std::function<void()> step;
+};
 
-// Why Install must not start with these values, or nothing: an empty destination would be the
-// file system's root, the source folder must lie in the installer's folder, and the shortcut, if
-// one is to be made, would land outside the desktop folder or would not start its target.
-QString InstallRefusal(const QString& destination, const QString& source, bool shortcut,
-                       const QString& target, const QString& shortcutName);
-
-// The line that ends the script's file list.
-inline bool IsListEnd(const QString& line) {
-    return line == u"END G";
-}
-
-// The information box's line for one copied file: it names the installer's own folder as the
-// file's origin.
-QString LogLine(const QString& installerFolder, const QString& name, const QString& destination);
-
-// Creates the folder's last level; nothing happens when that cannot be done.
-void MakeLastLevel(const QString& folder);
-
-// Copies a plain file over whatever file the target names, keeping the source's permissions.
-// The target is replaced whole or not at all. On failure, error names the file and why.
-bool CopyReplacing(const QString& source, const QString& target, QString* error);
+// Pressing Install: creates the destination folder, copies each file of the script's list from
+// the source folder into it with a log line and a step each, makes the desktop shortcut if
+// asked, and closes the script. A failure stops the run where it happens and is reported; the
+// installer must then end.
+[[nodiscard]] Status Install(const Installation& run, const InstallValues& values);
 
 } // namespace setup

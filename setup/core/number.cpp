@@ -99,11 +99,13 @@ double Val(const QString& text) {
     return value;
 }
 
-std::optional<int> FilesMaximum(const QString& value) {
+Result<int> FilesMaximum(const QString& value) {
     // nearbyint rounds a half to the even neighbour in the default rounding mode.
     const double rounded = std::nearbyint(Val(value));
     if (!(rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max()))
-        return std::nullopt;
+        return Failure{
+            QStringLiteral("The number of files \"%1\" in the setup script is too large.")
+                .arg(value)};
     return static_cast<int>(rounded);
 }
 

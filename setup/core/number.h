@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/result.h"
+
 #include <QString>
-#include <optional>
 
 namespace setup {
 
@@ -12,8 +13,8 @@ namespace setup {
 // character that cannot continue it. No number at the start gives 0.
 double Val(const QString& text);
 
-// The "FILES " value as the progress bar's maximum: Val rounded half to even; nothing when
-// that does not fit a 32-bit whole number.
-std::optional<int> FilesMaximum(const QString& value);
+// The "FILES " value as the progress bar's maximum: Val rounded half to even, which must fit a
+// 32-bit whole number.
+Result<int> FilesMaximum(const QString& value);
 
 } // namespace setup

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QDir>
+#include "core/result.h"
+
+#include <QFile>
 #include <QString>
 #include <optional>
-
-class QIODevice;
 
 namespace setup {
 
@@ -14,23 +14,26 @@ inline QString ScriptName() {
     return QStringLiteral("SETUP.INF");
 }
 
-// The entry of that name and kind in the folder, its letter case ignored as on the installer's
-// home system (an exact match wins); the plain path when there is none.
-QString FindNoCase(const QString& folder, const QString& name,
-                   QDir::Filters filters = QDir::AllEntries);
+// The next line of a setup script without its end: CR LF or a lone CR ends a line, a lone LF
+// belongs to the line, bytes are Latin-1 (the system code page stands for that on this host).
+// Nothing past the end of the data or when it cannot be read.
+std::optional<QString> ReadScriptLine(QIODevice& device);
 
-// Reads a setup script line by line: CR LF or a lone CR ends a line, a lone LF belongs to the
-// line, bytes are Latin-1 (the system code page stands for that on this host).
-class ScriptReader {
+// The setup script, open from the header until the end of the installation run, which reads on
+// where the header stopped.
+class Script {
 public:
-    explicit ScriptReader(QIODevice& device) : device_(device) {}
-
-    // The next line without its end; nothing when the script has no more lines (reading past
-    // its end) or cannot be read.
-    std::optional<QString> ReadLine();
+    // Opens the script in the installer's folder, whatever the letter case of its name.
+    [[nodiscard]] Status Open(const QString& folder);
+    // The next line; a failure when the script ends, or cannot be read, before the awaited line.
+    [[nodiscard]] Result<QString> ReadLine(const QString& awaited);
+    bool IsOpen() const { return file_.isOpen(); }
+    void Close() { file_.close(); }
+    // The script's path as reports show it.
+    QString Name() const;
 
 private:
-    QIODevice& device_;
+    QFile file_;
 };
 
 enum class HeaderKey {
@@ -56,11 +59,24 @@ struct HeaderLine {
 // the first match wins.
 HeaderLine ParseHeaderLine(const QString& line);
 
-// The destination box's text for a "DEST " value, below the host's program-files root (which
-// ends in its separator).
-QString DestinationText(const QString& programFilesRoot, const QString& value);
+// What the script's header puts into the window, each key's last line winning; nothing where
+// the header leaves a control as it was designed.
+struct Header {
+    std::optional<QString> caption = {};        // the window's: "NAME " and " Installer"
+    std::optional<QString> name = {};           // Label2: "NAME "
+    std::optional<QString> copyright = {};      // Label3: "Copyright " and "COPYRIGHT "
+    std::optional<QString> version = {};        // Label4: "Version " and "VERSION "
+    std::optional<QString> destination = {};    // Text2: the program-files root and "DEST "
+    std::optional<QString> source = {};         // Text3: "ORIG "
+    std::optional<QString> shortcutName = {};   // Text4: "SHORTCUTNAME "
+    std::optional<QString> shortcutTarget = {}; // Text5: "SHORTCUT ", which shows and ticks Check1
+    std::optional<int> files = {};              // ProgressBar1's maximum: "FILES "
+    QString info = {};                          // added to Text1: each "INFO " line's text in turn
 
-// What a "INFO " line adds to the information box.
-QString InfoText(const QString& value);
+    bool operator==(const Header&) const = default;
+};
+
+// Reads the header up to and including its line "ENDHEADER".
+[[nodiscard]] Result<Header> ReadHeader(Script& script, const QString& programFilesRoot);
 
 } // namespace setup

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/shortcut.h"
 
+#include "core/files.h"
+
+#include <QDir>
+#include <QSaveFile>
+
 namespace setup {
 
-QString ShortcutFileName(const QString& name) {
-#ifdef Q_OS_WIN
-    return name + QStringLiteral(".lnk");
-#else
-    return name + QStringLiteral(".desktop");
-#endif
-}
+namespace {
 
+// One Exec argument, quoted by the Desktop Entry rules (before the value's own escapes).
 QString QuoteExecArgument(const QString& argument) {
     QString quoted = QStringLiteral("\"");
     for (const QChar c : argument) {
@@ -24,6 +24,7 @@ QString QuoteExecArgument(const QString& argument) {
     return quoted + u'"';
 }
 
+// A string value with the Desktop Entry escapes for backslash and control characters.
 QString EscapeDesktopValue(const QString& value) {
     QString escaped;
     for (const QChar c : value) {
@@ -52,20 +53,42 @@ QString EscapeDesktopValue(const QString& value) {
     return escaped;
 }
 
-QString DesktopEntry(const Shortcut& shortcut) {
-    const qsizetype comma = shortcut.iconLocation.lastIndexOf(u',');
-    const QString iconFile = comma < 0 ? shortcut.iconLocation : shortcut.iconLocation.left(comma);
-    const QString iconIndex =
-        comma < 0 ? QStringLiteral("0") : shortcut.iconLocation.mid(comma + 1);
-    QString entry = QStringLiteral("[Desktop Entry]\nType=Application\n");
-    entry += QStringLiteral("Name=") + EscapeDesktopValue(shortcut.name) + u'\n';
-    entry +=
-        QStringLiteral("Exec=") + EscapeDesktopValue(QuoteExecArgument(shortcut.target)) + u'\n';
-    entry += QStringLiteral("Path=") + EscapeDesktopValue(shortcut.workingFolder) + u'\n';
-    entry += QStringLiteral("Icon=") + EscapeDesktopValue(iconFile) + u'\n';
-    entry += QStringLiteral("X-IconIndex=") + EscapeDesktopValue(iconIndex) + u'\n';
-    entry += QStringLiteral("X-WindowStyle=") + QString::number(shortcut.windowStyle) + u'\n';
-    return entry;
+QString SpecialFolders(const Platform& platform, const QString& name) {
+    return name == u"Desktop" ? platform.desktopFolder : QString();
+}
+
+} // namespace
+
+Status Create_ShortCut(const Platform& platform, QString TargetPath, QString ShortCutPath,
+                       QString shortcutname, QString WorkPath, qint16 Window_Style,
+                       qint16 IconNum) {
+    ShortCutPath = SpecialFolders(platform, ShortCutPath);
+    const QString file = JoinPath(ShortCutPath, shortcutname + QStringLiteral(".desktop"));
+    const auto failed = [&](const QString& why) {
+        return Failure{QStringLiteral("The desktop shortcut \"%1\" could not be written: %2")
+                           .arg(QDir::toNativeSeparators(file), why)};
+    };
+    if (ShortCutPath.isEmpty())
+        return failed(QStringLiteral("there is no desktop folder."));
+    // A fresh account may have no desktop folder yet.
+    if (!QDir().mkpath(ShortCutPath))
+        return failed(QStringLiteral("the folder \"%1\" cannot be made.")
+                          .arg(QDir::toNativeSeparators(ShortCutPath)));
+
+    const QString entry = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\n"
+                                         "Path=%3\nIcon=%4\nX-IconIndex=%5\nX-WindowStyle=%6\n")
+                              .arg(EscapeDesktopValue(shortcutname),
+                                   EscapeDesktopValue(QuoteExecArgument(TargetPath)),
+                                   EscapeDesktopValue(WorkPath), EscapeDesktopValue(TargetPath),
+                                   QString::number(IconNum), QString::number(Window_Style));
+    QSaveFile out(file);
+    // Desktops start only entries marked executable.
+    if (!out.open(QIODevice::WriteOnly) || out.write(entry.toUtf8()) < 0 ||
+        !out.setPermissions(out.permissions() | QFile::ExeOwner | QFile::ExeGroup |
+                            QFile::ExeOther) ||
+        !out.commit())
+        return failed(out.errorString() + u'.');
+    return {};
 }
 
 } // namespace setup

@@ -1,30 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/platform.h"
+#include "core/result.h"
+
 #include <QString>
 
 namespace setup {
 
-// The four fields a shortcut holds, with its name.
-struct Shortcut {
-    QString name;
-    QString target;
-    QString workingFolder;
-    qint16 windowStyle = 0;
-    QString iconLocation; // file, a comma, the icon's index
-};
-
-// The shortcut's file name in its folder: the platform's own kind of shortcut.
-QString ShortcutFileName(const QString& name);
-
-// A desktop entry for the shortcut: Exec starts the target, Path is the working folder, Icon
-// the icon location's file, and the index and window style ride along as extension keys.
-QString DesktopEntry(const Shortcut& shortcut);
-
-// One Exec argument, quoted by the Desktop Entry rules (before the value's own escapes).
-QString QuoteExecArgument(const QString& argument);
-
-// A string value with the Desktop Entry escapes for backslash and control characters.
-QString EscapeDesktopValue(const QString& value);
+// Writes a shortcut named shortcutname into the named special folder: a desktop entry, marked
+// executable, that starts TargetPath in WorkPath, with TargetPath's icon number IconNum and the
+// window style riding along as extension keys.
+[[nodiscard]] Status Create_ShortCut(const Platform& platform, QString TargetPath,
+                                     QString ShortCutPath, QString shortcutname, QString WorkPath,
+                                     qint16 Window_Style, qint16 IconNum);
 
 } // namespace setup

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/unzip.h"
 
-#include "core/cmdline.h"
-#include "core/script.h"
+#include "core/files.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,35 +21,28 @@ UnzipProcess::~UnzipProcess() {
         ::close(pidfd_);
 }
 
-bool UnzipProcess::Start(const QString& folder, const QString& commandLine, QString* error) {
-    QStringList argv = SplitCommandLine(commandLine);
-    if (argv.isEmpty()) {
-        *error = QStringLiteral("The unzip command line is empty.");
-        return false;
-    }
-    const QString name = argv.takeFirst();
+Status UnzipProcess::Start(const QString& folder) {
+    // The command line "pkunzip -d -o data.dat", split as the system would split it.
+    const QString name = QStringLiteral("pkunzip");
     // Only the installer's own unzip program will do, never another of that name on the path.
     const QFileInfo beside(FindNoCase(folder, name, QDir::Files | QDir::Executable));
-    if (!beside.isFile() || !beside.isExecutable()) {
-        *error = QStringLiteral("The unzip program \"%1\" could not be started: it is not in %2.")
-                     .arg(name, QDir::toNativeSeparators(folder));
-        return false;
-    }
+    if (!beside.isFile() || !beside.isExecutable())
+        return Failure{
+            QStringLiteral("The unzip program \"%1\" could not be started: it is not in %2.")
+                .arg(name, QDir::toNativeSeparators(folder))};
     const QString program = beside.absoluteFilePath();
 
     QProcess process;
     process.setProgram(program);
-    process.setArguments(argv);
+    process.setArguments({QStringLiteral("-d"), QStringLiteral("-o"), QStringLiteral("data.dat")});
     process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());
-    if (!process.startDetached(&pid_)) {
-        *error = QStringLiteral("The unzip program \"%1\" could not be started: %2")
-                     .arg(QDir::toNativeSeparators(program), process.errorString());
-        return false;
-    }
+    if (!process.startDetached(&pid_))
+        return Failure{QStringLiteral("The unzip program \"%1\" could not be started: %2")
+                           .arg(QDir::toNativeSeparators(program), process.errorString())};
     // Taken at once: the process was just made, so its id cannot have been reused yet.
     pidfd_ = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid_), 0));
-    return true;
+    return {};
 }
 
 bool UnzipProcess::Running() const {

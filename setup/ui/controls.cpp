@@ -22,10 +22,6 @@ QFont TerminalFont(int points, bool bold) {
 }
 
 InfoBox::InfoBox(QWidget* parent) : QPlainTextEdit(parent) {
-    QFont courier(QStringLiteral("Courier New"));
-    courier.setStyleHint(QFont::TypeWriter);
-    courier.setPointSizeF(9.75);
-    setFont(courier);
     // A log: the user may select in it but not type into it.
     setReadOnly(true);
     setUndoRedoEnabled(false); // a log that grows by thousands of lines keeps no undo history

@@ -11,15 +11,6 @@ inline int TwipsToPixels(int twips) {
     return (twips + 7) / 15; // 15 twips to the pixel at 96 dots per inch
 }
 
-// Places a control by its design position in twips.
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                        TwipsToPixels(height));
-    return widget;
-}
-
 // The "Terminal" raster font, or where it is missing a condensed sans serif of about its size.
 QFont TerminalFont(int points, bool bold);
 

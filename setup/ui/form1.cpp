@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/form1.h"
 
-#include "core/number.h"
-#include "core/prompter.h"
+#include "core/cleanup.h"
+#include "core/install.h"
+#include "core/startup.h"
 #include "ui/controls.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -16,6 +18,93 @@
 namespace setup {
 
 namespace {
+
+enum class Kind { InfoBox, ProgressBar, Button, CheckBox, Label, TextBox };
+enum class Font { Dialog, CourierNew, Terminal };
+enum class State { Normal, Disabled, Hidden };
+
+struct Control {
+    const char* name;
+    Kind kind;
+    const char* caption;
+    int left, top, width, height; // twips
+    Font font;
+    State state;
+    void (Form1::*handler)();
+};
+
+// In the order of their tab index.
+constexpr Control Controls[] = {
+    {"Text1", Kind::InfoBox, "", 120, 840, 7575, 3975, Font::CourierNew, State::Normal, nullptr},
+    {"ProgressBar1", Kind::ProgressBar, "", 120, 5640, 6495, 255, Font::Dialog, State::Normal,
+     nullptr},
+    {"Command1", Kind::Button, "Install", 6720, 5640, 975, 255, Font::Dialog, State::Normal,
+     &Form1::Command1_Click},
+    {"Check1", Kind::CheckBox, "Create a Desktop shortcut?", 120, 4920, 3255, 255, Font::Dialog,
+     State::Hidden, nullptr},
+    {"Label1", Kind::Label, "Kestrix Setup, by the Kestrix team", 120, 6000, 7575, 255,
+     Font::Dialog, State::Disabled, nullptr},
+    {"Label2", Kind::Label, "Name", 120, 120, 7575, 375, Font::Terminal, State::Normal, nullptr},
+    {"Label3", Kind::Label, "Copyright:", 120, 480, 3855, 255, Font::Dialog, State::Disabled,
+     nullptr},
+    {"Label4", Kind::Label, "Version:", 4080, 480, 3615, 255, Font::Dialog, State::Disabled,
+     nullptr},
+    {"Label5", Kind::Label, "Destination:", 120, 5280, 975, 255, Font::Dialog, State::Normal,
+     nullptr},
+    {"Text2", Kind::TextBox, "", 1200, 5280, 6495, 285, Font::Dialog, State::Normal, nullptr},
+    {"Command2", Kind::Button, "Quit", 6720, 6000, 975, 255, Font::Dialog, State::Normal,
+     &Form1::Command2_Click},
+};
+
+QWidget* build(Form1& form, const Control& control) {
+    const QString caption = QString::fromLatin1(control.caption);
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+    case Kind::InfoBox:
+        widget = new InfoBox(&form);
+        break;
+    case Kind::ProgressBar:
+        widget = new ProgressBar(&form);
+        break;
+    case Kind::Button: {
+        auto* button = new QPushButton(caption, &form);
+        QObject::connect(button, &QPushButton::clicked, &form, control.handler);
+        widget = button;
+        break;
+    }
+    case Kind::CheckBox:
+        widget = new QCheckBox(caption, &form);
+        break;
+    case Kind::Label: {
+        auto* label = new QLabel(caption, &form);
+        // Scripts set these captions: "<i>" or "&amp;" in them are what they say.
+        label->setTextFormat(Qt::PlainText);
+        widget = label;
+        break;
+    }
+    case Kind::TextBox:
+        widget = new QLineEdit(caption, &form);
+        break;
+    }
+    widget->setObjectName(QString::fromLatin1(control.name));
+    widget->setGeometry(TwipsToPixels(control.left), TwipsToPixels(control.top),
+                        TwipsToPixels(control.width), TwipsToPixels(control.height));
+    if (control.font == Font::CourierNew) {
+        QFont courier(QStringLiteral("Courier New"));
+        courier.setStyleHint(QFont::TypeWriter);
+        courier.setPointSizeF(9.75);
+        widget->setFont(courier);
+    } else if (control.font == Font::Terminal) {
+        widget->setFont(TerminalFont(12, true));
+    }
+    widget->setEnabled(control.state != State::Disabled);
+    widget->setHidden(control.state == State::Hidden);
+    return widget;
+}
+
+template <typename W> W* child(const Form1& form, const char* name) {
+    return form.findChild<W*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
 
 QIcon makeIcon() {
     QPixmap pixmap(32, 32);
@@ -31,21 +120,12 @@ QIcon makeIcon() {
     return QIcon(pixmap);
 }
 
-QLabel* label(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
-              int height) {
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
-    // Scripts set these captions: "<i>" or "&amp;" in them are what they say.
-    label->setTextFormat(Qt::PlainText);
-    return place(label, name, left, top, width, height);
-}
-
 } // namespace
 
-Form1::Form1(const Platform& platform, Prompter& prompter, std::function<void(int)> end,
-             QWidget* parent)
-    : QWidget(parent,
+Form1::Form1(const Platform& platform, Prompter& prompter, std::function<void(int)> end)
+    : QWidget(nullptr,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      platform_(platform), prompter_(prompter), end_(std::move(end)), reader_(script_) {
+      platform_(platform), prompter_(prompter), end_(std::move(end)) {
     if (!end_)
         end_ = [](int status) { QCoreApplication::exit(status); };
     setObjectName(QStringLiteral("Form1"));
@@ -57,116 +137,94 @@ Form1::Form1(const Platform& platform, Prompter& prompter, std::function<void(in
     designFont.setPointSize(8);
     setFont(designFont);
 
-    Text1 = place(new InfoBox(this), "Text1", 120, 840, 7575, 3975);
-    ProgressBar1 = place(new ProgressBar(this), "ProgressBar1", 120, 5640, 6495, 255);
-    Command1 =
-        place(new QPushButton(QStringLiteral("Install"), this), "Command1", 6720, 5640, 975, 255);
-    Check1 = place(new QCheckBox(QStringLiteral("Create a Desktop shortcut?"), this), "Check1", 120,
-                   4920, 3255, 255);
-    Check1->hide();
-    Label1 = label(this, "Label1", "Kestrix Setup, by the Kestrix team", 120, 6000, 7575, 255);
-    Label1->setEnabled(false);
-    Label2 = label(this, "Label2", "Name", 120, 120, 7575, 375);
-    Label2->setFont(TerminalFont(12, true));
-    Label3 = label(this, "Label3", "Copyright:", 120, 480, 3855, 255);
-    Label3->setEnabled(false);
-    Label4 = label(this, "Label4", "Version:", 4080, 480, 3615, 255);
-    Label4->setEnabled(false);
-    Label5 = label(this, "Label5", "Destination:", 120, 5280, 975, 255);
-    Text2 = place(new QLineEdit(this), "Text2", 1200, 5280, 6495, 285);
-    Command2 =
-        place(new QPushButton(QStringLiteral("Quit"), this), "Command2", 6720, 6000, 975, 255);
-
-    setTabOrder(Text1, ProgressBar1);
-    setTabOrder(ProgressBar1, Command1);
-    setTabOrder(Command1, Check1);
-    setTabOrder(Check1, Text2);
-    setTabOrder(Text2, Command2);
-
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+    QWidget* previous = nullptr;
+    for (const Control& control : Controls) {
+        QWidget* widget = build(*this, control);
+        if (previous)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+    Text1 = child<InfoBox>(*this, "Text1");
+    ProgressBar1 = child<ProgressBar>(*this, "ProgressBar1");
+    Command1 = child<QPushButton>(*this, "Command1");
+    Check1 = child<QCheckBox>(*this, "Check1");
+    Label1 = child<QLabel>(*this, "Label1");
+    Label2 = child<QLabel>(*this, "Label2");
+    Label3 = child<QLabel>(*this, "Label3");
+    Label4 = child<QLabel>(*this, "Label4");
+    Label5 = child<QLabel>(*this, "Label5");
+    Text2 = child<QLineEdit>(*this, "Text2");
+    Command2 = child<QPushButton>(*this, "Command2");
 }
 
 Form1::~Form1() = default;
 
-bool Form1::Form_Load() {
-    const QString folder = platform_.installerFolder;
-    QDir::setCurrent(folder);
-
-    QString error;
-    if (!unzip_.Start(folder, UnzipCommandLine(), &error))
-        return fail(error);
-
-    script_.setFileName(FindNoCase(folder, ScriptName()));
-    if (!script_.open(QIODevice::ReadOnly)) {
-        if (!script_.exists())
-            return fail(QStringLiteral("The setup script \"%1\" was not found in %2.")
-                            .arg(ScriptName(), QDir::toNativeSeparators(folder)));
-        return fail(QStringLiteral("The setup script \"%1\" could not be opened: %2")
-                        .arg(QDir::toNativeSeparators(script_.fileName()), script_.errorString()));
+Status Form1::Form_Load() {
+    const Result<Header> header = StartUp(platform_, unzip_, script_, prompter_);
+    if (!header) {
+        end(1);
+        return Failure{header.error()};
     }
-    for (;;) {
-        const std::optional<QString> line = reader_.ReadLine();
-        if (!line) {
-            if (script_.error() != QFileDevice::NoError)
-                return fail(
-                    QStringLiteral("The setup script \"%1\" could not be read: %2")
-                        .arg(QDir::toNativeSeparators(script_.fileName()), script_.errorString()));
-            return fail(QStringLiteral("The setup script \"%1\" ends before its line "
-                                       "\"ENDHEADER\".")
-                            .arg(QDir::toNativeSeparators(script_.fileName())));
-        }
-        const HeaderLine header = ParseHeaderLine(*line);
-        if (header.key == HeaderKey::EndHeader)
-            return true;
-        if (!applyHeaderLine(header))
-            return false;
-    }
+    showHeader(*header);
+    return {};
 }
 
-bool Form1::applyHeaderLine(const HeaderLine& line) {
-    switch (line.key) {
-    case HeaderKey::Name:
-        setCaption(line.value + QStringLiteral(" Installer"));
-        Label2->setText(line.value);
-        break;
-    case HeaderKey::Files: {
-        const std::optional<int> max = FilesMaximum(line.value);
-        if (!max)
-            return fail(QStringLiteral("The number of files \"%1\" in the setup script is too "
-                                       "large.")
-                            .arg(line.value));
-        ProgressBar1->SetMax(*max);
-        break;
-    }
-    case HeaderKey::Copyright:
-        Label3->setText(QStringLiteral("Copyright ") + line.value);
-        break;
-    case HeaderKey::Shortcut:
-        Text5 = line.value;
+void Form1::showHeader(const Header& header) {
+    if (header.caption)
+        setCaption(*header.caption);
+    for (const auto& [label, text] :
+         {std::pair{Label2, header.name}, {Label3, header.copyright}, {Label4, header.version}})
+        if (text)
+            label->setText(*text);
+    if (header.destination)
+        Text2->setText(*header.destination);
+    Text3 = header.source.value_or(Text3);
+    Text4 = header.shortcutName.value_or(Text4);
+    if (header.shortcutTarget) {
+        Text5 = *header.shortcutTarget;
         Check1->show();
         Check1->setChecked(true);
-        break;
-    case HeaderKey::ShortcutName:
-        Text4 = line.value;
-        break;
-    case HeaderKey::Dest:
-        Text2->setText(DestinationText(platform_.programFilesRoot, line.value));
-        break;
-    case HeaderKey::Orig:
-        Text3 = line.value;
-        break;
-    case HeaderKey::Info:
-        Text1->Append(InfoText(line.value));
-        break;
-    case HeaderKey::Version:
-        Label4->setText(QStringLiteral("Version ") + line.value);
-        break;
-    case HeaderKey::None:
-    case HeaderKey::EndHeader:
-        break;
     }
-    return true;
+    if (header.files)
+        ProgressBar1->SetMax(*header.files);
+    Text1->Append(header.info);
+}
+
+void Form1::Command1_Click() {
+    const Installation run{
+        platform_, prompter_, script_, [this] { waitForUnzip(); },
+        [this](const QString& text) { Text1->Append(text); },
+        // Adds at the very end whatever the selection, as re-setting the whole text would,
+        // without laying out again the thousands of lines a large run has logged.
+        [this](const QString& text) {
+            Text1->CaretToEnd();
+            Text1->Append(text);
+        },
+        [this] { ProgressBar1->SetValue(ProgressBar1->Value() + 1); }};
+    if (!Install(run, {Text2->text(), Text3, Text5, Text4, Check1->isChecked()}))
+        end(1);
+}
+
+void Form1::Command2_Click() {
+    close();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // After a failure the installer ends as it is: its files stay for another try.
+    event->accept();
+    if (ended_)
+        return;
+    CleanUp(platform_.installerFolder, Text3);
+    // A tool window does not count as the application's last window, so end it here.
+    end(0);
+}
+
+void Form1::waitForUnzip() {
+    if (!unzip_.Running())
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    unzip_.WaitForEnd();
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void Form1::setCaption(const QString& caption) {
@@ -177,11 +235,9 @@ void Form1::setCaption(const QString& caption) {
     setWindowTitle(title.isEmpty() ? QStringLiteral(" ") : title);
 }
 
-bool Form1::fail(const QString& text) {
-    prompter_.ErrorReport(text);
+void Form1::end(int status) {
     ended_ = true;
-    end_(1);
-    return false;
+    end_(status);
 }
 
 } // namespace setup
