@@ -31,21 +31,15 @@ InfoBox::InfoBox(QWidget* parent) : QPlainTextEdit(parent) {
 void InfoBox::Append(const QString& text) {
     QTextCursor caret = textCursor();
     const int shownAt = caret.selectionEnd();
-    // Appends leave the caret at the end, so mapping the position back is rarely needed.
+    // Appends leave the caret at the end, so mapping the position back is rarely needed. Texts
+    // the installer appends neither start with a line feed nor end in a carriage return, so they
+    // never join a line end around the insertion and only their own lines are shown anew.
     const qsizetype at = shownAt == caret.document()->characterCount() - 1
                              ? text_.size()
                              : TextPosition(text_, shownAt);
-    // A CR and an LF that meet here become one line end, which changes the shown lines
-    // around the insertion: only then is the whole text shown afresh.
-    const bool joinsLineEnd = (at > 0 && text_[at - 1] == u'\r' && text.startsWith(u'\n')) ||
-                              (at < text_.size() && text_[at] == u'\n' && text.endsWith(u'\r'));
     text_.insert(at, text);
-    if (joinsLineEnd) {
-        setPlainText(DisplayText(text_));
-    } else {
-        caret.setPosition(shownAt);
-        caret.insertText(DisplayText(text));
-    }
+    caret.setPosition(shownAt);
+    caret.insertText(DisplayText(text));
     CaretToEnd();
 }
 
