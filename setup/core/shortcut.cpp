@@ -24,29 +24,11 @@ QString QuoteExecArgument(const QString& argument) {
     return quoted + u'"';
 }
 
-// A string value with the Desktop Entry escapes for backslash and control characters.
+// A string value with the Desktop Entry escapes. Install refuses the control characters, which
+// a value cannot hold.
 QString EscapeDesktopValue(const QString& value) {
-    QString escaped;
-    for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'\\':
-            escaped += QStringLiteral("\\\\");
-            break;
-        case u'\n':
-            escaped += QStringLiteral("\\n");
-            break;
-        case u'\r':
-            escaped += QStringLiteral("\\r");
-            break;
-        case u'\t':
-            escaped += QStringLiteral("\\t");
-            break;
-        default:
-            // Other control characters have no escape and are not allowed in a value.
-            if (c.unicode() >= 0x20)
-                escaped += c;
-        }
-    }
+    QString escaped = value;
+    escaped.replace(u'\\', QStringLiteral("\\\\"));
     // A leading blank would be trimmed by readers.
     if (escaped.startsWith(u' '))
         escaped.replace(0, 1, QStringLiteral("\\s"));
