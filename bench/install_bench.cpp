@@ -2,9 +2,9 @@
 // Install's run against itself at two sizes and against cp of the same files, both measured by
 // turns in each iteration so they see the same machine load. The run must take time linear in
 // the number of files: its "ratio" of time per file at 4,000 files to that at 500 stays near 1.
-#include "platform.h"
-#include "script/form1.h"
-#include "script/prompter.h"
+#include "core/platform.h"
+#include "core/prompter.h"
+#include "ui/form1.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The setup script's reader and header parser on any bytes: no fault, no CR left in a line,
 // and every recognised line keeps its value unchanged after the key.
-#include "script/number.h"
-#include "script/script.h"
+#include "core/number.h"
+#include "core/script.h"
 
 #include <QBuffer>
 #include <cmath>
@@ -13,9 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    setup::ScriptReader reader(buffer);
     qsizetype total = 0;
-    while (const std::optional<QString> line = reader.ReadLine()) {
+    while (const std::optional<QString> line = setup::ReadScriptLine(buffer)) {
         total += line->size();
         if (line->contains(u'\r') || total > bytes.size())
             std::abort();
@@ -28,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         if (std::isnan(setup::Val(*line)))
             std::abort();
-        (void)setup::FilesMaximum(*line);
+        if (const setup::Result<int> max = setup::FilesMaximum(*line);
+            !max && max.error().isEmpty())
+            std::abort();
     }
     return 0;
 }

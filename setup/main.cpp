@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform.h"
-#include "script/form1.h"
-#include "script/qtprompter.h"
+#include "core/platform.h"
+#include "ui/form1.h"
+#include "ui/qtprompter.h"
 
 #include <QApplication>
 

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/support.h"
+
+#include <QDirIterator>
+
+namespace setup::test {
+
+Tree ListTree(const QString& folder) {
+    Tree tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        const QString name = QDir(folder).relativeFilePath(entry.filePath());
+        if (entry.isDir())
+            tree[name + u'/'];
+        else if (QFile file(entry.filePath()); file.open(QIODevice::ReadOnly))
+            tree[name] = file.readAll();
+    }
+    return tree;
+}
+
+void SetupTest::write(const QString& relative, const QByteArray& bytes) {
+    QFile file(path(relative));
+    const bool folder = relative.endsWith(u'/');
+    ASSERT_TRUE(QDir().mkpath(folder ? file.fileName() : QFileInfo(file).absolutePath()));
+    ASSERT_TRUE(folder || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()))
+        << qPrintable(file.fileName());
+}
+
+void SetupTest::SetUp() {
+    ASSERT_TRUE(tmp.isValid());
+    for (const QString& folder : {installer, root, desktop, path(u"bin"_s)})
+        ASSERT_TRUE(QDir().mkpath(folder));
+    qputenv("PATH", path(u"bin"_s).toLocal8Bit());
+    for (const QString& standin : {installer + u"/PKUNZIP"_s, path(u"bin/pkunzip"_s)})
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PKUNZIP_STANDIN), standin));
+}
+
+} // namespace setup::test

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/platform.h"
+#include "core/prompter.h"
+#include "ui/form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Lets failures show Qt strings as text.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace setup::test {
+
+using namespace Qt::StringLiterals;
+
+// Records each error report instead of showing it.
+class RecordingPrompter : public Prompter {
+public:
+    void ErrorReport(const QString& text) override { reports.append(text); }
+    QStringList reports;
+};
+
+// What lies below a folder, by relative name: a folder's name ends in "/" and it holds nothing,
+// a file its bytes.
+using Tree = QMap<QString, QByteArray>;
+Tree ListTree(const QString& folder);
+
+// A fresh temporary folder with the installer's folder "inst", which holds the stand-in unzip
+// program as "PKUNZIP", the program-files root "opt/" and the desktop folder. Another stand-in
+// on PATH must never be taken. Each records how it was started in "pkunzip-ran.txt" in its
+// working folder. The working folder and PATH are put back after each test.
+class SetupTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override {
+        if (form_) {
+            EXPECT_TRUE(QTest::qWaitFor([this] { return !form_->Unzip().Running(); }, 10000));
+        }
+        qputenv("PATH", savedPath_);
+        QDir::setCurrent(savedCwd_);
+    }
+    QString path(const QString& relative) const { return tmp.filePath(relative); }
+    // Writes the file, or makes the folder when the name ends in "/", with what leads to it.
+    void write(const QString& relative, const QByteArray& bytes = {});
+    QByteArray read(const QString& relative) const {
+        QFile file(path(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeScript(const QByteArray& bytes) { write(u"inst/SETUP.INF"_s, bytes); }
+    Platform platform() const { return {installer, root, desktop}; }
+    // A fresh window, kept until the unzip program it started has ended after the test.
+    Form1& makeForm() {
+        form_ = std::make_unique<Form1>(platform(), prompter, [this](int s) { ends.append(s); });
+        return *form_;
+    }
+
+    QTemporaryDir tmp;
+    RecordingPrompter prompter;
+    QList<int> ends; // each status the installer ended with
+    QString installer = path(u"inst"_s), root = path(u"opt/"_s), desktop = path(u"Desktop"_s);
+
+private:
+    std::unique_ptr<Form1> form_;
+    QByteArray savedPath_ = qgetenv("PATH");
+    QString savedCwd_ = QDir::currentPath();
+};
+
+} // namespace setup::test

@@ -1,9 +1,0 @@
-// SPDX-License-Identifier: GPL-3.0-or-later
-#include <QCoreApplication>
-#include <gtest/gtest.h>
-
-int main(int argc, char* argv[]) {
-    ::testing::InitGoogleTest(&argc, argv);
-    QCoreApplication app(argc, argv); // for QProcess
-    return RUN_ALL_TESTS();
-}
