@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The logic library's rules, table by table: the copier header, numbers, the title and the
-// credit, the browser's lists, command lines, names of parts, host paths, and the copies.
+// The logic library's rules, table by table: the copier header, the browser's lists, command
+// lines, names of parts, host paths, the copies, and the folders kestrix works in.
 #include "core/browse.h"
 #include "core/cmdline.h"
 #include "core/files.h"
 #include "core/header.h"
 #include "core/join.h"
 #include "core/local.h"
-#include "core/numbers.h"
 #include "core/runner.h"
 #include "core/split.h"
-#include "core/title.h"
 #include "core/transfer.h"
 #include "support.h"
 
@@ -54,40 +52,6 @@ TEST(HeaderTest, SizeModeBitsAndTheIdentifier) {
     EXPECT_FALSE(decode("000100", "aabb")) << "ten bytes hold no identifier";
     EXPECT_TRUE(IsSmcName(QStringLiteral("G.smc")));
     EXPECT_FALSE(IsSmcName(QStringLiteral("G.SMC")));
-}
-
-TEST(NumbersTest, Dec2BinHextoDecAndFillHex) {
-    const std::pair<std::int32_t, const char*> binary[] = {
-        {0, ""}, {-5, "101"}, {INT32_MIN, "10000000000000000000000000000000"}};
-    for (const auto& [n, digits] : binary)
-        EXPECT_EQ(Dec2Bin(n), QString::fromLatin1(digits)) << n;
-    const std::pair<const char*, std::int32_t> hex[] = {
-        {"0100", 256}, {"1G", 16}, {" 1", 1}, {"", 0}, {"FFFFFFFFFF", INT32_MAX}};
-    for (const auto& [text, n] : hex)
-        EXPECT_EQ(HextoDec(QString::fromLatin1(text)), n) << text;
-    EXPECT_EQ(HextoDec(QString(400, u'0') + u'1'), 1) << "zeros whose weight overflows";
-    EXPECT_EQ(FillHex(QStringLiteral("4"), 2), QStringLiteral("04"));
-    EXPECT_EQ(FillHex(QStringLiteral("ABC"), 2), QStringLiteral("ABC")) << "never cuts";
-    EXPECT_EQ(FillHex(QStringLiteral("1"), -3), QStringLiteral("1"));
-}
-
-TEST(AnimationTest, TheTitleSwings) {
-    TitleState title{QStringLiteral("0"), 120};
-    double rightmost = 0;
-    QStringList phases;
-    for (int tick = 1; tick <= 126; ++tick) {
-        title = TitleStep(title);
-        rightmost = std::max(rightmost, title.left);
-        if (tick <= 2 || tick == 62 || tick == 125)
-            phases.append(title.phase);
-        if (tick == 62) {
-            EXPECT_DOUBLE_EQ(rightmost, title.left);
-        }
-    }
-    EXPECT_EQ(phases, Strings({"0.05", "0.1", "3.1", "6.25"}));
-    EXPECT_NEAR(rightmost - 120, 2999.6, 0.1);
-    EXPECT_EQ(title.phase, QStringLiteral("0")) << "reset strictly above 6.283";
-    EXPECT_NEAR(title.left - 120, -0.42, 0.01);
 }
 
 TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {

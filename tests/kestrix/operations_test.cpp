@@ -52,7 +52,7 @@ protected:
         if (kind == u"rom" || kind == u"raw")
             return RomImage(arg.toInt() * Mbit).mid(kind == u"raw" ? 512 : 0);
         if (kind == u"part")
-            return PartBytes(arg.at(0).toLatin1());
+            return RomImage(Mbit, arg.at(0).toLatin1());
         return kind == u"copier" ? CopierData() : arg.toUtf8();
     }
     QStringList list(const char* text, QChar separator) const {
@@ -128,26 +128,17 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
 }
 
 // Split: the destination, the size (at most 11 Mbit for floppies), the tool, then the checks.
-const char* const Dest = "Please enter destination directory!";
-const char* const Size = "Please enter size (in MBit; 8MBit = 1MByte) per part.";
-const char* const Limit = "Sorry, a 1.44MB floppy disk can hold a maximum of 11 Mbit.";
-const char* const Disk = "Insert new disk in drive and click OK to progress.";
 INSTANTIATE_TEST_SUITE_P(
     Split, OperationTest,
     ::testing::Values(
-        Scenario{"too small to split, sizes above 11 asked again for the floppy", "",
+        Scenario{"too small to split; above 11 Mbit asked again for the floppy", "",
                  "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command1, ">A:\\|>12|>11.5|>1 0",
-                 "Please enter destination|Please enter size|Sorry|Sorry", "floppy/#0",
-                 "-s --ssize=10 {work}/G.SWC -o={staging}", 'p'},
-        Scenario{"parts cut short in staging", "STANDIN_ROOM=525800", "c/roms/G.SWC=rom:9",
-                 "c/roms/G.SWC", &Form1::Command1, ">A:\\|>4|ok",
-                 "Please enter destination|Please enter size|ucon64 did not write the whole split",
-                 "staging/#0", nullptr},
+                 "Please enter destination directory!|Please enter size (in MBit; 8MBit = "
+                 "1MByte) per part.|Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
+                 "Mbit.|Sorry",
+                 "floppy/#0", "-s --ssize=10 {work}/G.SWC -o={staging}", 'p'},
         Scenario{"no copier header", "", "c/roms/G.sfc=raw:9", "c/roms/G.sfc", &Form1::Command1,
-                 "ok",
-                 "G.sfc has no Super Wild Card header, so ucon64 would split it into parts for "
-                 "another copier",
-                 "", ""},
+                 "ok", "G.sfc has no Super Wild Card header, so ucon64 would split it", "", ""},
         Scenario{"no disk, then Cancel", "", "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
                  ">A:\\@-|ok|cancel", "Please enter destination|No disk, invalid format|No disk",
                  "", ""},
@@ -155,46 +146,52 @@ INSTANTIATE_TEST_SUITE_P(
                  "c/roms/G.SWC=rom:9;floppy/test.t=text:mine", "c/roms/G.SWC", &Form1::Command1,
                  ">A:\\|>", "Please enter destination|Please enter size",
                  "floppy/test.t=text:mine;floppy/#1", ""},
-        Scenario{"a disk that takes no copy: Retry, then Cancel keeps the rest in staging", "",
+        Scenario{"parts cut short, and none of them kept", "STANDIN_ROOM=525800",
+                 "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1, ">A:\\|>4|ok",
+                 "Please enter destination|Please enter size|ucon64 did not write the whole "
+                 "split: G.2 holds 1,000 of 524,800 bytes; G.3 holds 0 bytes, less than its "
+                 "512-byte header. The parts it wrote were removed.",
+                 "staging/#0", nullptr},
+        Scenario{"a disk per part: Retry for a disk that takes no copy, Cancel keeps the rest", "",
                  "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
                  ">A:\\|>4|ok@1|ok@-|retry|retry@2|ok@-|cancel|ok",
-                 "Please enter destination|Please enter size|Insert new disk|Insert new "
-                 "disk|Copying G.2 to \"{floppy}/G.2\" stopped after 0 of 524,800 bytes (No such "
-                 "file or directory). Insert a formatted disk|Copying G.2|Insert new disk|Copying "
-                 "G.3|Stopped. Not copied to disk: G.3. They are in \"{staging}\".",
-                 "box/disk2/#1;staging/#1", nullptr}));
+                 "Please enter destination|Please enter size|Insert new disk in drive and click "
+                 "OK to progress.\nG.1: part 1 of 3|Insert new disk|Copying G.2 to "
+                 "\"{floppy}/G.2\" stopped after 0 of 524,800 bytes (No such file or directory). "
+                 "Insert a formatted disk|Copying G.2|Insert new disk|Copying G.3|Stopped. Not "
+                 "copied to disk: G.3. They are in \"{staging}\".",
+                 "box/disk1/#1;box/disk2/#1;staging/#1", nullptr}));
 
-const char* const Out = "Please enter output path and filename (e.g. C:\\YourROM.swc)";
-const char* const Next = "Please insert next diskette and click OK.";
+// Join: the output, the parts gathered from disks when the floppy is browsed, the set checked.
 INSTANTIATE_TEST_SUITE_P(
     Join, OperationTest,
     ::testing::Values(
         Scenario{"from disks: the first part alone", "", "box/disk1/G.1=part:.", "a:G.1",
                  &Form1::Command2, ">{d}/J.SWC|cancel|ok",
-                 "Please enter output|Please insert next|Done!", "d/J.SWC=part:.;prog/#1",
-                 "-j --snes {prog}/G.1"},
-        Scenario{"from disks: Retry for the wrong disk, Cancel when a part is missing", "",
+                 "Please enter output path and filename (e.g. C:\\YourROM.swc)|Please insert "
+                 "next diskette and click OK. If there are no more disks, click cancel.|Done!",
+                 "d/J.SWC=part:.;prog/#1", "-j --snes {prog}/G.1", 'p'},
+        Scenario{"from disks: Retry for the wrong disk, Cancel for a missing part", "",
                  "box/disk1/G.1=part:+;box/disk2/G.2=part:+;box/disk3/G.3=part:.", "a:G.1",
                  &Form1::Command2, ">{d}/J.SWC|ok@3|retry@2|ok@9|cancel",
-                 "Please enter output|Please insert next|G.2 is not on the disk in drive A:|Please "
-                 "insert next|G.3 is not on the disk",
+                 "Please enter output|Please insert next|G.2 is not on the disk in drive "
+                 "A:|Please insert next|G.3 is not on the disk",
                  "!d/J.SWC;prog/#1", ""},
         Scenario{"from disks: Cancel before the last part is asked about", "",
                  "box/disk1/G.1=part:+;box/disk2/G.2=part:.", "a:G.1", &Form1::Command2,
                  ">{d}/J.SWC|cancel|no|ok@2|cancel|ok",
-                 "Please enter output|Please insert next|G.1 is not the last part of its set. Join "
-                 "without the rest?|Please insert next|Please insert next|Done!",
+                 "Please enter output|Please insert next|G.1 is not the last part of its set. "
+                 "Join without the rest?|Please insert next|Please insert next|Done!",
                  "prog/#1", nullptr},
         Scenario{"not a first part", "", "box/disk1/G.1.BAK=part:.", "a:G.1.BAK", &Form1::Command2,
-                 "ok", "It seems that either the selected file is not a properly split file", "",
-                 ""},
+                 "ok",
+                 "It seems that either the selected file is not a properly split file or you "
+                 "didn't select a '.1' file.",
+                 "", ""},
         Scenario{"a file of the user's in the way", "", "box/disk1/G.1=part:+;prog/G.2=text:mine",
                  "a:G.1", &Form1::Command2, ">OUT.SWC|ok",
                  "Please enter output|\"{prog}/G.2\" is in the way", "prog/G.2=text:mine;prog/#2",
                  ""},
-        Scenario{"the output is the join's own file", "", "box/disk1/G.1=part:+", "a:G.1",
-                 &Form1::Command2, ">G.tmp|ok",
-                 "Please enter output|\"{prog}/G.tmp\" is a working file of the join", "", ""},
         Scenario{"the output exists: No", "",
                  "c/roms/G.1=part:+;c/roms/G.2=part:.;d/E.SWC=text:mine", "c/roms/G.1",
                  &Form1::Command2, ">{d}/E.SWC|no", "Please enter output|File exists. Overwrite?",
@@ -212,46 +209,39 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"a joined image cut short is not delivered", "STANDIN_ROOM=100000",
                  "c/roms/G.1=part:+;c/roms/G.2=part:.", "c/roms/G.1", &Form1::Command2,
                  ">{d}/J.SWC|ok",
-                 "Please enter output|ucon64 wrote G.tmp with 100,000 bytes, but the parts add up "
-                 "to 262,656.",
+                 "Please enter output|ucon64 wrote G.tmp with 100,000 bytes, but the parts add "
+                 "up to 262,656.",
                  "!d/J.SWC;prog/#1", nullptr}));
 
-const char* const Nothing = "Cannot read \"{work}/\" (no file is selected).";
 INSTANTIATE_TEST_SUITE_P(
     Local, OperationTest,
-    ::testing::Values(
-        Scenario{"Fix Checksum", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command4, "", "",
-                 "c/roms/G.bak=rom:1", "--chk {work}/G.SWC -o={work}", 'p'},
-        Scenario{"Convert", "", "c/roms/G.sfc=raw:1", "c/roms/G.sfc", &Form1::Command7, "", "",
-                 "c/roms/#2", "-swc {work}/G.sfc -o={work}", 'd'},
-        Scenario{"Convert: already .swc", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC",
-                 &Form1::Command7, "ok", "ROM is already in SWC format!", "", ""},
-        Scenario{"Convert: a file shorter than a header", "", "c/roms/S.sfc=text:0123456789",
-                 "c/roms/S.sfc", &Form1::Command7, "", "", "c/roms/#2",
-                 "-swc {work}/S.sfc -o={work}"},
-        Scenario{"nothing selected: no fix runs", "", "c/roms/G.SWC=rom:1;c/roms/G.sfc=rom:1", "",
-                 &Form1::Command4, "ok", Nothing, "c/roms/#2", ""}));
+    ::testing::Values(Scenario{"Fix Checksum", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC",
+                               &Form1::Command4, "", "", "c/roms/G.bak=rom:1",
+                               "--chk {work}/G.SWC -o={work}", 'p'},
+                      Scenario{"Convert", "", "c/roms/G.sfc=raw:1", "c/roms/G.sfc",
+                               &Form1::Command7, "", "", "c/roms/#2", "-swc {work}/G.sfc -o={work}",
+                               'd'},
+                      Scenario{"Convert: already .swc", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC",
+                               &Form1::Command7, "ok", "ROM is already in SWC format!", "", ""},
+                      Scenario{"nothing selected: no fix", "",
+                               "c/roms/G.SWC=rom:1;c/roms/G.sfc=rom:1", "", &Form1::Command4, "ok",
+                               "Cannot read \"{work}/\" (no file is selected).", "c/roms/#2", ""}));
 
 INSTANTIATE_TEST_SUITE_P(
     Transfer, OperationTest,
     ::testing::Values(
         Scenario{"Send ROM", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command10, "", "",
                  "", "--xswc {work}/G.SWC --port=378", 'd'},
-        Scenario{"a send without its file", "", "", "", &Form1::Command14, "ok", Nothing, "", ""},
+        Scenario{"a send without its file", "", "", "", &Form1::Command14, "ok",
+                 "Cannot read \"{work}/\" (no file is selected).", "", ""},
         Scenario{"Receive SRAM, relative: into the program folder", "", "d/NEW.SRM=text:user", "",
                  &Form1::Command13, ">NEW.SRM",
-                 "Please enter destination directory and filename (eg. C:\\YourDir\\SRAMDUMP.SRM). "
-                 "This file must NOT exist!",
+                 "Please enter destination directory and filename (eg. "
+                 "C:\\YourDir\\SRAMDUMP.SRM). This file must NOT exist!",
                  "prog/NEW.SRM=copier;d/NEW.SRM=text:user", "--xswcs NEW.SRM --port=378", 'p'},
-        Scenario{"Get RTS Data, a name like an option", "", "", "", &Form1::Command16, ">-S.RTS",
-                 "Please enter destination directory and filename (eg. C:\\YourDir\\RTSDATA.RTS)",
-                 "prog/-S.RTS=copier", "--xswcr ./-S.RTS --port=378"},
-        Scenario{"Receive, onto the floppy", "", "", "", &Form1::Command15, ">A:\\CART.SRM",
-                 "Please enter destination directory and filename (eg. C:\\YourDir\\CARTSRAM.SRM)",
-                 "floppy/CART.SRM=copier", "--xswcc {floppy}/CART.SRM --port=378"},
-        Scenario{"Cancel", "", "", "", &Form1::Command11, ">",
-                 "Please enter destination directory and filename (eg. C:\\YourDir\\ROMDUMP.SWC)",
-                 "", ""},
+        Scenario{"Get RTS Data into a name like an option", "", "", "", &Form1::Command16,
+                 ">-S.RTS", "Please enter destination", "prog/-S.RTS=copier",
+                 "--xswcr ./-S.RTS --port=378"},
         Scenario{"an old file: No", "", "prog/OLD.SRM=text:old", "", &Form1::Command13,
                  ">OLD.SRM|no", "Please enter destination|File exists. Overwrite?",
                  "prog/OLD.SRM=text:old;prog/#2", ""},
@@ -317,8 +307,8 @@ TEST_F(OperationTest, AProgramFolderTheUserCannotWriteTo) {
     ASSERT_EQ(p.workFolder, own);
     auto form = makeForm(p);
     DiskBox disks(floppy, path(QStringLiteral("box")));
-    disks.put(1, QStringLiteral("G.1"), PartBytes('+'));
-    disks.put(2, QStringLiteral("G.2"), PartBytes('.'));
+    writeFile(QStringLiteral("box/disk1/G.1"), RomImage(Mbit, '+'));
+    writeFile(QStringLiteral("box/disk2/G.2"), RomImage(Mbit, '.'));
     disks.insert(1);
     form->Drive1->setCurrentIndex(0);
     select(*form, floppy, QStringLiteral("G.1"));

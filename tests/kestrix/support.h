@@ -6,14 +6,15 @@
 #include "core/platform.h"
 #include "core/prompter.h"
 #include "ui/form1.h"
+#include "ui/lists.h"
 
-#include <QByteArray>
+#include <QDir>
 #include <QQueue>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
-#include <ostream>
+#include <sys/mount.h>
+#include <unistd.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
     *os << '"' << s.toStdString() << '"';
@@ -23,43 +24,69 @@ namespace kestrix::test {
 
 inline constexpr qsizetype Mbit = 131072;
 
-// A copier image: a 512-byte header (size in 8 KiB units, bit 6 of byte 2 clear, AA BB 04) and
-// a body whose bytes differ from part to part. A body of 32 KiB or more is a LoROM image the
-// real tool recognises, with code its slow-ROM and PAL/NTSC fixes patch.
-QByteArray RomImage(qsizetype bodyBytes);
-// A part of a split: '+' another follows, '.' the last, 's' cut short, 'n' no copier header.
-QByteArray PartBytes(char kind, qsizetype bodyBytes = Mbit);
-// What the stand-in receives from the copier.
-QByteArray CopierData();
+// A copier image: a 512-byte header (size in 8 KiB units, AA BB 04) and a body whose bytes
+// differ from part to part; of 32 KiB or more a LoROM image the real tool recognises, with code
+// its slow-ROM and PAL/NTSC fixes patch. A part: '+' another follows, '.' the last, 's' cut
+// short, 'n' without a copier header.
+inline QByteArray RomImage(qsizetype bodyBytes, char part = '.') {
+    QByteArray bytes(512 + bodyBytes, '\0');
+    bytes[0] = static_cast<char>(bodyBytes / 8192 & 0xff);
+    bytes[1] = static_cast<char>(bodyBytes / 8192 >> 8);
+    bytes[2] = part == '+' ? '\x4c' : '\x0c';
+    bytes.replace(8, 3, part == 'n' ? "xxx" : "\xaa\xbb\x04");
+    for (qsizetype i = 0; i < bodyBytes; ++i)
+        bytes[512 + i] = static_cast<char>((i * 7 + i / 65536) & 0xff);
+    if (bodyBytes >= 0x8000) {
+        bytes.replace(512 + 0x7fc0, 21, "KESTRIX TEST IMAGE   ");
+        bytes.replace(512 + 0x7fd5, 11, QByteArray::fromHex("20000b00013300ffff0000")); // LoROM
+        bytes.replace(512 + 0x1000, 5, QByteArray::fromHex("a9018d0d42"));   // sta $420d
+        bytes.replace(512 + 0x2000, 6, QByteArray::fromHex("ad3f212910d0")); // a PAL check
+    }
+    return part == 's' ? bytes.chopped(1000) : bytes;
+}
 
-// Answers message and input boxes from a script and records what each one showed.
+// What the stand-in receives from the copier.
+inline QByteArray CopierData() {
+    return QByteArray(512, '\0') + "copier data" + QByteArray(501, '.');
+}
+
+// Answers message and input boxes from a script, an answer perhaps doing something first (swap
+// a floppy, say), and records each box's text, a detail after a line break.
 class ScriptedPrompter : public Prompter {
 public:
-    struct Shown {
-        bool isInput = false;
-        QString text, title;
-        Buttons buttons = Buttons::Ok;
-        QString preset, detail;
-    };
-    // An answer may first do something (swap a floppy, say) before its box "closes".
-    void answer(Answer a, std::function<void()> before = {});
-    void type(const QString& text, std::function<void()> before = {});
-    Answer message(const QString& text, const QString& title, Buttons buttons,
-                   const QString& detail) override;
-    QString input(const QString& prompt, const QString& title, const QString& preset) override;
-    const QList<Shown>& shown() const { return shown_; }
-    QStringList texts() const;
+    void answer(Answer a, std::function<void()> before = {}) { script_.enqueue({a, {}, before}); }
+    void type(const QString& text, std::function<void()> before = {}) {
+        script_.enqueue({Answer::Ok, text.isNull() ? QLatin1String("") : text, before});
+    }
+    Answer message(const QString& text, const QString&, Buttons, const QString& detail) override {
+        return next(detail.isEmpty() ? text : text + u'\n' + detail).answer;
+    }
+    QString input(const QString& prompt, const QString&, const QString&) override {
+        const Step step = next(prompt);
+        EXPECT_FALSE(step.text.isNull()) << "an input box where a message was expected";
+        return step.text;
+    }
+    const QStringList& texts() const { return texts_; }
 
 private:
     struct Step {
-        bool isInput;
         Answer answer;
-        QString text;
+        QString text; // null for a message box's answer
         std::function<void()> before;
     };
-    Step next(bool isInput, const QString& text);
+    Step next(const QString& text) {
+        texts_.append(text);
+        if (script_.isEmpty()) {
+            ADD_FAILURE() << "unexpected box: " << text.toStdString();
+            return {Answer::Cancel, {}, {}};
+        }
+        Step step = script_.dequeue();
+        if (step.before)
+            step.before();
+        return step;
+    }
     QQueue<Step> script_;
-    QList<Shown> shown_;
+    QStringList texts_;
 };
 
 struct Invocation {
@@ -73,32 +100,103 @@ struct Invocation {
 // The working folder, PATH, the stand-in's switches and any mount are put back after each test.
 class KestrixTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        for (const QString& folder : {programFolder, floppy, work, data})
+            QDir().mkpath(folder);
+        // Staging is the user's alone, or the split takes another folder.
+        QDir().mkdir(staging, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString tool = programFolder + QStringLiteral("/ucon64");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KESTRIX_STANDIN), tool));
+        QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
+        qputenv("STANDIN_LOG", path(QStringLiteral("standin.log")).toLocal8Bit());
+    }
+    void TearDown() override {
+        for (auto it = mounts_.crbegin(); it != mounts_.crend(); ++it)
+            ::umount2(QFile::encodeName(*it).constData(), MNT_DETACH);
+        QDir::setCurrent(savedCwd_);
+        qputenv("PATH", savedPath_);
+        for (const char* name : {"STANDIN_COPIER", "STANDIN_ROOM", "STANDIN_WAIT", "UCON64_HOME"})
+            qunsetenv(name);
+    }
 
     QString path(const QString& relative) const { return tmp.filePath(relative); }
-    void writeFile(const QString& relative, const QByteArray& bytes = {});
-    QByteArray readFile(const QString& relative) const;
-    QStringList filesIn(const QString& folder) const;
-    Platform platform() const;
-    std::unique_ptr<Form1> makeForm(const Platform& p);
+    void writeFile(const QString& relative, const QByteArray& bytes = {}) {
+        QDir().mkpath(QFileInfo(path(relative)).path());
+        QFile file(path(relative));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+    QByteArray readFile(const QString& relative) const {
+        QFile file(path(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static QStringList filesIn(const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    Platform platform() const {
+        Platform p;
+        p.programFolder = p.workFolder = programFolder;
+        p.userId = ::getuid();
+        p.floppyRoot = floppy;
+        p.stagingFolder = staging;
+        p.startFolder = work;
+        p.volumes = {{QStringLiteral("/"), {}, drive}, {QStringLiteral("/data"), {}, data}};
+        return p;
+    }
+    std::unique_ptr<Form1> makeForm(const Platform& p) {
+        auto form = std::make_unique<Form1>(p, prompter);
+        form->setStopGrace(50);
+        return form;
+    }
     std::unique_ptr<Form1> makeForm() { return makeForm(platform()); }
     // Opens the folder in the browser and selects the file, reading the list afresh.
-    void select(Form1& form, const QString& folder, const QString& name);
+    void select(Form1& form, const QString& folder, const QString& name) {
+        form.Dir1->setPath(folder);
+        form.File1->refresh();
+        form.File1->setListIndex(static_cast<int>(form.File1->fileNames().indexOf(name)));
+        ASSERT_EQ(form.File1->fileName(), name);
+    }
     // What the stand-in tool was given, run by run.
-    QList<Invocation> invocations() const;
+    QList<Invocation> invocations() const {
+        QList<Invocation> runs;
+        for (const QByteArray& line : readFile(QStringLiteral("standin.log")).split('\n')) {
+            const QString value = QString::fromLocal8Bit(line.mid(4));
+            if (line == "run")
+                runs.append(Invocation{});
+            else if (line.startsWith("cwd\t"))
+                runs.last().cwd = value;
+            else if (line.startsWith("arg\t"))
+                runs.last().argv.append(value);
+            else if (line.startsWith("did\t"))
+                runs.last().did = value;
+        }
+        return runs;
+    }
     // Mounts for one test, undone after it, also when it fails; false without the right to
     // mount (root). A tmpfs of the given size, or the folder over itself, read-only.
-    bool mountTmpfs(const QString& folder, qint64 bytes);
-    bool mountReadOnly(const QString& folder);
+    bool mountTmpfs(const QString& folder, qint64 bytes) {
+        const QByteArray size = "size=" + QByteArray::number(bytes);
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size.constData()))
+            return false;
+        mounts_.append(folder);
+        return true;
+    }
+    bool mountReadOnly(const QString& folder) {
+        const QByteArray name = QFile::encodeName(folder);
+        if (::mount(name.constData(), name.constData(), nullptr, MS_BIND, nullptr) != 0)
+            return false;
+        mounts_.append(folder);
+        return !::mount(nullptr, name.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, {});
+    }
 
     QTemporaryDir tmp;
     ScriptedPrompter prompter;
-    QString programFolder, floppy, staging, drive, work, data;
+    const QString programFolder = path(QStringLiteral("prog")), floppy = path(QStringLiteral("floppy")),
+                  staging = path(QStringLiteral("staging")), drive = path(QStringLiteral("c")),
+                  work = path(QStringLiteral("c/roms")), data = path(QStringLiteral("d"));
 
 private:
-    QString savedCwd_;
-    QByteArray savedPath_;
+    const QString savedCwd_ = QDir::currentPath();
+    const QByteArray savedPath_ = qgetenv("PATH");
     QStringList mounts_;
 };
 
@@ -107,14 +205,27 @@ private:
 class DiskBox {
 public:
     DiskBox(const QString& drive, const QString& box) : drive_(drive), box_(box) {}
-    void insert(int disk);
-    void eject();
-    void put(int disk, const QString& name, const QByteArray& bytes);
-    QStringList files(int disk) const;
+    void insert(int disk) {
+        eject();
+        move(folder(disk), drive_);
+        inDrive_ = disk;
+    }
+    void eject() {
+        move(drive_, folder(inDrive_));
+        inDrive_ = 0;
+    }
+    QStringList files(int disk) const {
+        return QDir(folder(disk)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
 
 private:
     QString folder(int disk) const { return box_ + QStringLiteral("/disk%1").arg(disk); }
-    static void move(const QString& from, const QString& to);
+    // A copy where the drive is a volume of its own.
+    static void move(const QString& from, const QString& to) {
+        QDir().mkpath(to);
+        for (const QString& name : QDir(from).entryList(QDir::Files | QDir::Hidden))
+            QFile::rename(from + u'/' + name, to + u'/' + name);
+    }
     QString drive_, box_;
     int inDrive_ = 0; // 0: whatever lay in the drive at the start
 };
