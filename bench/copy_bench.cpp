@@ -3,13 +3,14 @@
 // same file in the same run.
 #include "core/files.h"
 
+#include "ratio.h"
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
-#include <map>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -64,30 +65,16 @@ void BM_CopyFile(benchmark::State& state) {
 }
 BENCHMARK(BM_CopyFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        std::printf("CopyFile, synced: %.2fx cp (goal: at most 1.3x)\n",
-                    times_["BM_CopyFile/real_time"] / times_["BM_Cp/real_time"]);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     makePart();
-    RatioReporter reporter;
+    RatioReporter reporter([](const RatioReporter::Times& t) {
+        std::printf("CopyFile, synced: %.2fx cp (goal: at most 1.3x)\n",
+                    t.at("BM_CopyFile/real_time") / t.at("BM_Cp/real_time"));
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     delete folder;

@@ -3,10 +3,12 @@
 #include "core/browse.h"
 #include "ui/lists.h"
 
+#include "ratio.h"
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
 #include <dirent.h>
 
@@ -64,26 +66,6 @@ void BM_FileListRefresh(benchmark::State& state) {
 BENCHMARK(BM_FileListRefresh)->Unit(benchmark::kMillisecond);
 
 // Prints each refresh's time as a multiple of the bare reads of the same run.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double readdir = times_["BM_BareReaddir"];
-        const double entryList = times_["BM_BareEntryList"];
-        for (const char* name : {"BM_ListFiles", "BM_FileListRefresh"}) {
-            std::printf("%-20s %6.2f ms  %5.2fx bare readdir  %5.2fx bare QDir::entryList\n", name,
-                        times_[name], times_[name] / readdir, times_[name] / entryList);
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 
 } // namespace
 
@@ -93,7 +75,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     makeFolder();
-    RatioReporter reporter;
+    RatioReporter reporter([](const RatioReporter::Times& t) {
+        for (const char* name : {"BM_ListFiles", "BM_FileListRefresh"})
+            std::printf("%-20s %6.2f ms  %5.2fx bare readdir  %5.2fx bare QDir::entryList\n", name,
+                        t.at(name), t.at(name) / t.at("BM_BareReaddir"),
+                        t.at(name) / t.at("BM_BareEntryList"));
+    });
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     delete folder;
