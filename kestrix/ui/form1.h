@@ -52,17 +52,17 @@ public:
     // The About window while it is open.
     Form2* AboutWindow() const;
 
-    QGroupBox* Frame1;   // "File Browser"
-    DirListBox* Dir1;    // the folder list
+    QGroupBox* Frame1;    // "File Browser"
+    DirListBox* Dir1;     // the folder list
     DriveListBox* Drive1; // the drive list
-    FileListBox* File1;  // the file list
-    QLabel* Label2;      // the size in Mbit
-    QLabel* Label3;      // "MBit"
-    QLabel* Label4;      // "Mode"
-    QLabel* Label5;      // "Image Type"
-    QLabel* Label6;      // "SR-Map-Mode"
-    QLabel* Label7;      // "DR-Map-Mode"
-    QLabel* Label8;      // "SRAM Size"
+    FileListBox* File1;   // the file list
+    QLabel* Label2;       // the size in Mbit
+    QLabel* Label3;       // "MBit"
+    QLabel* Label4;       // "Mode"
+    QLabel* Label5;       // "Image Type"
+    QLabel* Label6;       // "SR-Map-Mode"
+    QLabel* Label7;       // "DR-Map-Mode"
+    QLabel* Label8;       // "SRAM Size"
 
     QGroupBox* Frame2;     // "Local Operations"
     QPushButton* Command1; // "Split"

@@ -39,7 +39,7 @@ inline QByteArray RomImage(qsizetype bodyBytes, char part = '.') {
     if (bodyBytes >= 0x8000) {
         bytes.replace(512 + 0x7fc0, 21, "KESTRIX TEST IMAGE   ");
         bytes.replace(512 + 0x7fd5, 11, QByteArray::fromHex("20000b00013300ffff0000")); // LoROM
-        bytes.replace(512 + 0x1000, 5, QByteArray::fromHex("a9018d0d42"));   // sta $420d
+        bytes.replace(512 + 0x1000, 5, QByteArray::fromHex("a9018d0d42"));              // sta $420d
         bytes.replace(512 + 0x2000, 6, QByteArray::fromHex("ad3f212910d0")); // a PAL check
     }
     return part == 's' ? bytes.chopped(1000) : bytes;
@@ -190,7 +190,8 @@ protected:
 
     QTemporaryDir tmp;
     ScriptedPrompter prompter;
-    const QString programFolder = path(QStringLiteral("prog")), floppy = path(QStringLiteral("floppy")),
+    const QString programFolder = path(QStringLiteral("prog")),
+                  floppy = path(QStringLiteral("floppy")),
                   staging = path(QStringLiteral("staging")), drive = path(QStringLiteral("c")),
                   work = path(QStringLiteral("c/roms")), data = path(QStringLiteral("d"));
 
