@@ -12,7 +12,7 @@ count() {
 code=$(count kestrix setup)
 tests=$(count tests)
 echo "Tests: $tests lines, $((100 * tests / code)) % of the program's $code lines (aim: 25 to 35 %)"
-summary=$(gcovr -r . --filter 'kestrix/' --filter 'setup/' --print-summary -o /dev/null "$build")
+summary=$(gcovr -r . --filter 'kestrix/' --filter 'setup/' --print-summary -o "$build/coverage.txt" "$build")
 coverage=$(echo "$summary" | awk '/^lines:/ { sub("%", "", $2); print $2 }')
 echo "Line coverage of kestrix/ and setup/: $coverage % (at least 88 %)"
 awk -v c="$coverage" 'BEGIN { exit !(c >= 88) }' || { echo "Line coverage fell below 88 %"; exit 1; }
