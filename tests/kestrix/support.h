@@ -92,7 +92,6 @@ private:
 struct Invocation {
     QString cwd;
     QStringList argv; // without the program name
-    QString did;      // "send" or "receive" for a transfer
 };
 
 // A program folder holding the stand-in tool, a floppy folder, a private staging folder and two
@@ -166,8 +165,6 @@ protected:
                 runs.last().cwd = value;
             else if (line.startsWith("arg\t"))
                 runs.last().argv.append(value);
-            else if (line.startsWith("did\t"))
-                runs.last().did = value;
         }
         return runs;
     }

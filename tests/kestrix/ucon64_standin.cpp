@@ -40,11 +40,7 @@ fs::path withSuffix(fs::path file, const std::string& suffix) {
 }
 
 fs::path outputFolder() {
-    const auto it = options.find("o");
-    if (it == options.end() || fs::is_directory(it->second, ec))
-        return it == options.end() ? fs::current_path() : fs::path(it->second);
-    std::cerr << "WARNING: " << it->second << " is not a folder, using the working folder\n";
-    return fs::current_path();
+    return options.count("o") ? fs::path(options["o"]) : fs::current_path();
 }
 
 void writeOutput(const fs::path& target, const std::string& bytes, bool backup = true) {
@@ -89,21 +85,12 @@ void fixOrConvert(const fs::path& file, bool convert) {
     writeOutput(outputFolder() / withSuffix(file.filename(), ".swc"), header + bytes);
 }
 
-// Whole-Mbit parts (at least 4, at most 9), bit 6 set on all but the last; an image without a
-// copier header becomes another copier's 8 Mbit parts, whatever the size asked for.
+// Whole-Mbit parts (at least 4, at most 9), bit 6 set on all but the last.
 void split(const fs::path& file) {
     std::string bytes;
     const long mbit = std::atol(options["ssize"].c_str());
     if (!readFile(file, bytes))
         return;
-    if (bytes.size() % 1024 != HeaderSize) {
-        for (std::size_t i = 0; i * 8 * MbitBytes < bytes.size(); ++i)
-            writeOutput(outputFolder() /
-                            ("SF" + std::to_string(bytes.size() / MbitBytes) +
-                             file.stem().string().substr(0, 3) + char('A' + i) + ".078"),
-                        bytes.substr(i * 8 * MbitBytes, 8 * MbitBytes), false);
-        return writeOutput(outputFolder() / "MULTI-GD", "multi game doctor", false);
-    }
     const std::string body = bytes.substr(HeaderSize);
     const std::size_t part = static_cast<std::size_t>(mbit) * MbitBytes;
     const std::size_t count = part ? (body.size() + part - 1) / part : 0;
@@ -143,11 +130,9 @@ void join(const fs::path& named) {
 int transfer(const fs::path& file) {
     std::string bytes;
     if (fs::exists(file, ec)) {
-        if (readFile(file, bytes))
-            note("did\tsend");
+        readFile(file, bytes);
         return 0;
     }
-    note("did\treceive");
     std::ofstream out(file, std::ios::binary);
     out << std::string(HeaderSize, '\0') << std::flush;
     if (env("STANDIN_COPIER") == "abort") {

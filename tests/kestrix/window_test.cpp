@@ -53,10 +53,7 @@ TEST_F(WindowTest, StartsInTheCurrentFolderWithTheDesignsFocusOrder) {
     EXPECT_EQ(panel(), QStringLiteral("|MBit|Mode|Image Type|SR-Map-Mode|DR-Map-Mode|SRAM Size"));
     EXPECT_EQ(form->Combo1->currentText() + form->Text1->text(),
               QStringLiteral("SWC: I/O Mode378"));
-    EXPECT_EQ(form->Combo1->count(), 10);
-    EXPECT_EQ(form->size(), QSize(497, 553));
-    EXPECT_EQ(form->Command9->geometry(), QRect(400, 520, 89, 25));
-    EXPECT_FALSE(form->File2->isVisibleTo(form.get()));
+    EXPECT_EQ(form->Command9->geometry(), QRect(400, 520, 89, 25)) << "twips to pixels";
     EXPECT_EQ(form->File1->fileNames(), QStringList(QStringLiteral("GAME.SWC")));
     EXPECT_EQ(form->File1->listIndex(), -1);
 }
@@ -163,14 +160,12 @@ TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
     QStringList phases;
     for (int tick = 1; tick <= 126; ++tick) {
         form->Timer1_Timer();
-        if (tick == 62) {
-            EXPECT_EQ(form->Label1->x() - startX, 200) << "2999.6 twips to the right";
-        }
-        if (tick == 1 || tick == 2 || tick == 62 || tick == 125 || tick == 126)
-            phases.append(form->Label9->text());
+        if (tick == 62 || tick == 125 || tick == 126)
+            phases.append(
+                QStringLiteral("%1@%2").arg(form->Label9->text()).arg(form->Label1->x() - startX));
     }
-    EXPECT_EQ(phases.join(u' '), QStringLiteral("0.05 0.1 3.1 6.25 0")) << "reset past 6.283";
-    EXPECT_EQ(form->Label1->pos(), QPoint(startX, 525));
+    // 2999.6 twips at the crest; reset past 6.283.
+    EXPECT_EQ(phases.join(u' '), QStringLiteral("3.1@200 6.25@0 0@0"));
     form->Timer1->start();
     for (int opening = 0; opening < 2; ++opening) {
         QTest::mouseClick(form->Command8, Qt::LeftButton);
