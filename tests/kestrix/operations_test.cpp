@@ -47,8 +47,8 @@ protected:
             text.replace(QLatin1String(key), value);
         return text;
     }
-    QByteArray content(const QString& spec) const {
-        const QString kind = spec.section(u':', 0, 0), arg = spec.section(u':', 1);
+    QByteArray content(const QString& made) const {
+        const QString kind = made.section(u':', 0, 0), arg = made.section(u':', 1);
         if (kind == u"rom" || kind == u"raw")
             return RomImage(arg.toInt() * Mbit).mid(kind == u"raw" ? 512 : 0);
         if (kind == u"part")
