@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <sstream>
 
 namespace pkunzip::test {
@@ -117,6 +118,35 @@ TEST_F(UnzipTest, WritesEntriesOnlyUnderSafeNamesAndNamesEachOneItDoesNotWrite) 
     clearWork();
     EXPECT_EQ(run(RawZip().bytes()), 0) << "an archive without entries is all written";
     EXPECT_EQ(run("not a zip"), 1);
+}
+
+// Debian's zip leaves a UTF-8 name unflagged; Python's zipfile flags it, here made as on Unix and
+// as on Windows. Both come out under their real names.
+TEST_F(UnzipTest, NamesFromZipAndPythonAreRead) {
+    write(u"src/caf\u00e9.txt"_s, "zip");
+    const QString python = u"import zipfile\nwith zipfile.ZipFile('../made.zip', 'w') as z:\n"
+                           "  for system, name in ((3, 'unix'), (0, 'win')):\n"
+                           "    i = zipfile.ZipInfo('caf\\u00e9.' + name); i.create_system = "
+                           "system; z.writestr(i, name)\n"_s;
+    using C = std::tuple<QString, QStringList, Tree>;
+    for (const auto& [program, args, unpacked] :
+         {C{u"/usr/bin/zip"_s,
+            {u"-q"_s, u"../made.zip"_s, u"caf\u00e9.txt"_s},
+            {{u"caf\u00e9.txt"_s, "zip"}}},
+          C{u"/usr/bin/python3"_s,
+            {u"-c"_s, python},
+            {{u"caf\u00e9.unix"_s, "unix"}, {u"caf\u00e9.win"_s, "win"}}}}) {
+        QFile::remove(path(u"made.zip"_s));
+        QProcess make;
+        make.setWorkingDirectory(path(u"src"_s));
+        if (!QFileInfo::exists(program)) // PATH is the test's
+            GTEST_SKIP() << qPrintable(program) << " is not installed (scripts/deps.sh)";
+        make.start(program, args);
+        ASSERT_TRUE(make.waitForFinished() && make.exitCode() == 0) << qPrintable(program);
+        clearWork();
+        EXPECT_EQ(run(read(u"made.zip"_s).toStdString()), 0) << qPrintable(err);
+        EXPECT_EQ(ListTree(work()), unpacked) << qPrintable(program);
+    }
 }
 
 // With -o a file, or a link in its place or in its path, is replaced; without, it stays and the
