@@ -130,6 +130,8 @@ TEST_F(InstallTest, CopiesEachFileWithALogLineAndAStepThenMakesAValidShortcut) {
     EXPECT_EQ(ListTree(root + u"Demo"_s),
               (Tree{{u"a.txt"_s, "alpha"}, {u"END G "_s, "1"}, {u"end g"_s, "unpacked late"}}));
     EXPECT_FALSE(script.IsOpen());
+    EXPECT_FALSE(Install({platform(), prompter, script, wait, {}, {}, {}}, values)) << "twice";
+    EXPECT_TRUE(prompter.reports.value(0).startsWith(u"The installation has already run"_s));
     const QString file = desktop + u"/ My Demo.desktop"_s;
     const QByteArray at = root.toUtf8() + "Demo";
     EXPECT_EQ(read(u"Desktop/ My Demo.desktop"_s).split('\n'),

@@ -174,6 +174,31 @@ TEST_F(UnzipTest, WhatLiesOnDiskIsReplacedOnlyWithO) {
     }
 }
 
+// The installer asks for "data.dat" where the disk has DATA.DAT: the archive is found whatever
+// its letter case, the exact name first, and a name two files match is refused.
+TEST_F(UnzipTest, ArgumentsAndTheArchiveWhateverItsLetterCase) {
+    using A = std::pair<std::vector<std::string_view>, const char*>; // the archive, or usage
+    for (const auto& [args, archive] :
+         {A{{"-d", "-o", "x.zip"}, "x.zip"}, A{{"-do", "x"}, "x"}, A{{"-x", "x"}, nullptr},
+          A{{"a", "b"}, nullptr}, A{{"-d"}, nullptr}, A{{""}, nullptr}}) {
+        const auto options = ParseArguments(args);
+        EXPECT_EQ(options ? options->archive.string() : "usage", archive ? archive : "usage");
+    }
+    for (const char* name : {"DATA.DAT", "Sub/A.zip", "Sub/a.ZIP", "Sub/b.zip", "Sub/B.ZIP"})
+        write(QString::fromLatin1(name), "x");
+    ASSERT_TRUE(QDir::setCurrent(tmp.path()));
+    using F = std::pair<const char*, const char*>; // what is found, or the message
+    for (const auto& [given, found] :
+         {F{"data.dat", "DATA.DAT"}, F{"sub/A.zip", "Sub/A.zip"}, F{"SUB/b.zip", "Sub/b.zip"},
+          F{"sub/b.Zip", ": several files match it in all but letter case"},
+          F{"sub/c.zip", ": no such archive"}, F{"sub", ": no such archive"}}) {
+        std::ostringstream messages;
+        const auto archive = FindArchive(given, messages);
+        EXPECT_EQ(archive ? archive->string() : messages.str(),
+                  archive ? found : "pkunzip: " + std::string(given) + found + "\n");
+    }
+}
+
 // Four files of 1 MiB of zeros pack into a few KiB: the output must pass both the ratio and the
 // floor to be stopped, and then no partial file is left.
 TEST_F(UnzipTest, AnArchiveIsStoppedOnlyPastBothLimits) {
