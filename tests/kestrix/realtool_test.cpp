@@ -123,7 +123,7 @@ TEST_F(RealToolTest, AReceiveIntoANameLikeAnOption) {
     EXPECT_TRUE(output.startsWith(QStringLiteral("ucon64 --xswcs ./-SAVE.SRM --port=378\n")));
     EXPECT_FALSE(output.contains(QStringLiteral("unrecognized option"))) << output.toStdString();
     EXPECT_TRUE(prompter.texts().last().startsWith(QStringLiteral("Nothing was received")));
-    EXPECT_FALSE(QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral("-SAVE.SRM"))));
+    EXPECT_FALSE(QFileInfo::exists(QDir(own).filePath(QStringLiteral("-SAVE.SRM"))));
 }
 
 // Disk 1 is too full for a part, disk 2 holds an old part of the same name; the set goes onto
@@ -191,7 +191,7 @@ TEST_F(RealToolTest, AFullFloppyIsNamedNotDone) {
 
     EXPECT_TRUE(prompter.texts().last().startsWith(
         QStringLiteral("Copying TWO.tmp to \"%1/TWO.swc\" stopped after ").arg(floppy)));
-    EXPECT_TRUE(QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral("TWO.tmp"))));
+    EXPECT_TRUE(QFileInfo::exists(QDir(own).filePath(QStringLiteral("TWO.tmp"))));
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("floppy/TWO.swc"))));
 }
 

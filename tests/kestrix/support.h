@@ -94,13 +94,14 @@ struct Invocation {
     QStringList argv; // without the program name
 };
 
-// A program folder holding the stand-in tool, a floppy folder, a private staging folder and two
+// A program folder holding the stand-in tool, kestrix's own working folder apart from it (as
+// where the program folder is the system's), a floppy folder, a private staging folder and two
 // volumes ("/" at c, "/data" at d) in a fresh temporary folder; the browser starts in c/roms.
 // The working folder, PATH, the stand-in's switches and any mount are put back after each test.
 class KestrixTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const QString& folder : {programFolder, floppy, work, data})
+        for (const QString& folder : {programFolder, own, floppy, work, data})
             QDir().mkpath(folder);
         // Staging is the user's alone, or the split takes another folder.
         QDir().mkdir(staging, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -133,7 +134,8 @@ protected:
     }
     Platform platform() const {
         Platform p;
-        p.programFolder = p.workFolder = programFolder;
+        p.programFolder = programFolder;
+        p.workFolder = own;
         p.userId = ::getuid();
         p.floppyRoot = floppy;
         p.stagingFolder = staging;
@@ -187,7 +189,7 @@ protected:
 
     QTemporaryDir tmp;
     ScriptedPrompter prompter;
-    const QString programFolder = path(QStringLiteral("prog")),
+    const QString programFolder = path(QStringLiteral("prog")), own = path(QStringLiteral("own")),
                   floppy = path(QStringLiteral("floppy")),
                   staging = path(QStringLiteral("staging")), drive = path(QStringLiteral("c")),
                   work = path(QStringLiteral("c/roms")), data = path(QStringLiteral("d"));
