@@ -50,8 +50,8 @@ TEST(HeaderTest, SizeModeBitsAndTheIdentifier) {
     }
     EXPECT_FALSE(decode("000100", "aabb05"));
     EXPECT_FALSE(decode("000100", "aabb")) << "ten bytes hold no identifier";
-    EXPECT_TRUE(IsSmcName(QStringLiteral("G.smc")));
-    EXPECT_FALSE(IsSmcName(QStringLiteral("G.SMC")));
+    EXPECT_TRUE(IsSmcName(u"G.smc"_s));
+    EXPECT_FALSE(IsSmcName(u"G.SMC"_s));
 }
 
 TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {
@@ -66,11 +66,10 @@ TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {
               Strings({"a.sfc", "GAME.bak", "GAME.SWC", "x.10", "Z.Smc"}));
     EXPECT_EQ(ListFiles(dir.path(), {}).size(), 7) << "no pattern lists every visible file";
     QStringList shown;
-    for (const FolderEntry& e : ListFolders(dir.path(), root.filePath(QStringLiteral("sub"))))
-        shown.append(QString(e.depth, u'>') + e.name +
-                     (e.isChain ? QStringLiteral("*") : QString()));
-    EXPECT_EQ(shown, QStringList({QDir::cleanPath(dir.path()) + u'*', QStringLiteral(">sub*"),
-                                  QStringLiteral(">>A"), QStringLiteral(">>b")}));
+    for (const FolderEntry& e : ListFolders(dir.path(), root.filePath(u"sub"_s)))
+        shown.append(QString(e.depth, u'>') + e.name + (e.isChain ? u"*"_s : QString()));
+    EXPECT_EQ(shown,
+              QStringList({QDir::cleanPath(dir.path()) + u'*', u">sub*"_s, u">>A"_s, u">>b"_s}));
     const QStringList names = Strings({"A.swc", "B.bak", "B.swc"});
     const std::tuple<int, const char*, int> cases[] = {
         {1, "B.swc", 2}, {2, "A.swc", 0}, {7, "A.swc", 0}, {0, "b.swc", -1}, {-1, "", -1}};
@@ -92,8 +91,7 @@ TEST(CommandLineTest, TheRuntimesArgvAndPathsThatSurviveIt) {
     for (const auto& [line, argv] : lines)
         EXPECT_EQ(SplitCommandLine(QString::fromUtf8(line)), argv) << line;
     for (const char* path : {R"(C:\)", R"(C:\My ROMs\\)", "/r o/x.swc", R"(say "hi")", ""}) {
-        const QStringList argv =
-            SplitCommandLine(QStringLiteral("u -l ") + QuotePath(QString::fromUtf8(path)));
+        const QStringList argv = SplitCommandLine(u"u -l "_s + QuotePath(QString::fromUtf8(path)));
         EXPECT_EQ(argv.value(2), QString::fromUtf8(path));
     }
 }
@@ -104,20 +102,20 @@ TEST(PartsTest, SizesFloppyModeAndNamesOfParts) {
                                                     {"1e1", 10}};
     for (const auto& [text, value] : sizes)
         EXPECT_EQ(SizeValue(QString::fromUtf8(text)), value) << text;
-    EXPECT_EQ(SizeOption(QStringLiteral(" 1 0 ")), QStringLiteral("10"));
-    EXPECT_FALSE(IsFloppyDestination(QStringLiteral(" A:\\")));
+    EXPECT_EQ(SizeOption(u" 1 0 "_s), u"10"_s);
+    EXPECT_FALSE(IsFloppyDestination(u" A:\\"_s));
     QStringList parts = Strings({"G.10", "G.2", "G.1", "H.1"});
     std::sort(parts.begin(), parts.end(), PartNumberLess);
     EXPECT_EQ(parts, Strings({"G.1", "G.2", "G.10", "H.1"}));
     for (const char* name : {"GAME.11", "GAME.1.BAK", "1"})
         EXPECT_FALSE(IsFirstPart(QString::fromLatin1(name))) << name;
-    EXPECT_EQ(PartName(PartBase(QStringLiteral("A.B.1")), 10), QStringLiteral("A.B.10"));
+    EXPECT_EQ(PartName(PartBase(u"A.B.1"_s), 10), u"A.B.10"_s);
     for (const char* other : {"G.02", "G.", "G.1a", "GS.1"})
-        EXPECT_FALSE(IsJoinWorkName(QString::fromLatin1(other), QStringLiteral("G"), true));
+        EXPECT_FALSE(IsJoinWorkName(QString::fromLatin1(other), u"G"_s, true));
 }
 
 TEST(HostTest, FloppyPathsDrivesAndRoomOnADisk) {
-    const QString floppy = QStringLiteral("/media/floppy0");
+    const QString floppy = u"/media/floppy0"_s;
     const std::pair<const char*, const char*> paths[] = {
         {"A:\\", "/media/floppy0"},
         {"A:\\\\GAME.1", "/media/floppy0/GAME.1"},
@@ -126,7 +124,7 @@ TEST(HostTest, FloppyPathsDrivesAndRoomOnADisk) {
         {"B:\\x", "B:\\x"}};
     for (const auto& [typed, host] : paths)
         EXPECT_EQ(HostPath(QString::fromLatin1(typed), floppy), QString::fromLatin1(host));
-    EXPECT_EQ(HostPath(QStringLiteral("A:\\t"), {}), QString()) << "no floppy, no stand-in";
+    EXPECT_EQ(HostPath(u"A:\\t"_s, {}), QString()) << "no floppy, no stand-in";
     // Whole blocks count; an old file of the same name is replaced in place when only that fits.
     const std::tuple<qint64, qint64, qint64, Placement> room[] = {
         {1049088, -1, 1458176, Placement::Beside},
@@ -147,8 +145,8 @@ TEST(CopyFileTest, EveryByteOrNothing) {
         {CopyMode::InPlace, true, 40000, ""}};
     for (const auto& [mode, oldTarget, limit, after] : cases) {
         QTemporaryDir tmp;
-        const QString from = tmp.filePath(QStringLiteral("GAME.2"));
-        const QString to = tmp.filePath(QStringLiteral("target"));
+        const QString from = tmp.filePath(u"GAME.2"_s);
+        const QString to = tmp.filePath(u"target"_s);
         const QByteArray bytes = RomImage(Mbit);
         QFile source(from), old(to);
         ASSERT_TRUE(source.open(QIODevice::WriteOnly) && source.write(bytes) == bytes.size());
@@ -172,9 +170,8 @@ TEST(CopyFileTest, EveryByteOrNothing) {
         ::close(pipe[0]);
         ::wait(nullptr);
         EXPECT_EQ(QString::fromUtf8(error),
-                  limit ? QStringLiteral("Copying GAME.2 to \"%1\" stopped after 40,000 of "
-                                         "131,584 bytes (File too large).")
-                              .arg(to)
+                  limit ? u"Copying GAME.2 to \"%1\" stopped after 40,000 of "
+                          "131,584 bytes (File too large)."_s.arg(to)
                         : QString());
         QFile target(to);
         const QByteArray expected = *after == 'n' ? bytes : QByteArray(after);
@@ -189,33 +186,30 @@ class FoldersTest : public KestrixTest {};
 // The tool is taken from the program folder first, then from PATH; what main() reads of the
 // host comes from the environment it is given.
 TEST_F(FoldersTest, TheToolsPlaceAndTheHostsFolders) {
-    writeFile(QStringLiteral("bin/ucon64"), "#!/bin/sh\necho from PATH\n");
-    QFile::setPermissions(path(QStringLiteral("bin/ucon64")), QFile::ReadOwner | QFile::ExeOwner);
-    qputenv("PATH", path(QStringLiteral("bin")).toLocal8Bit());
-    EXPECT_EQ(FindProgram(QStringLiteral("ucon64"), programFolder),
-              programFolder + QStringLiteral("/ucon64"));
-    EXPECT_TRUE(RunToEnd(QStringLiteral("ucon64 -l x"), programFolder).started());
+    writeFile(u"bin/ucon64"_s, "#!/bin/sh\necho from PATH\n");
+    QFile::setPermissions(path(u"bin/ucon64"_s), QFile::ReadOwner | QFile::ExeOwner);
+    qputenv("PATH", path(u"bin"_s).toLocal8Bit());
+    EXPECT_EQ(FindProgram(u"ucon64"_s, programFolder), programFolder + u"/ucon64"_s);
+    EXPECT_TRUE(RunToEnd(u"ucon64 -l x"_s, programFolder).started());
     EXPECT_EQ(invocations().size(), 1);
-    QFile::remove(programFolder + QStringLiteral("/ucon64"));
-    EXPECT_EQ(FindProgram(QStringLiteral("ucon64"), programFolder),
-              path(QStringLiteral("bin/ucon64")));
-    EXPECT_EQ(FindProgram(path(QStringLiteral("bin/ucon64")), {}),
-              path(QStringLiteral("bin/ucon64")));
-    QFile::setPermissions(path(QStringLiteral("bin/ucon64")), QFile::ReadOwner);
-    EXPECT_EQ(FindProgram(QStringLiteral("ucon64"), programFolder), QString()) << "not executable";
+    QFile::remove(programFolder + u"/ucon64"_s);
+    EXPECT_EQ(FindProgram(u"ucon64"_s, programFolder), path(u"bin/ucon64"_s));
+    EXPECT_EQ(FindProgram(path(u"bin/ucon64"_s), {}), path(u"bin/ucon64"_s));
+    QFile::setPermissions(path(u"bin/ucon64"_s), QFile::ReadOwner);
+    EXPECT_EQ(FindProgram(u"ucon64"_s, programFolder), QString()) << "not executable";
     qputenv("KESTRIX_FLOPPY", floppy.toLocal8Bit());
     const Platform host = Platform::fromSystem();
     qunsetenv("KESTRIX_FLOPPY");
     EXPECT_EQ(host.floppyRoot, floppy);
     EXPECT_EQ(host.userId, ::getuid());
-    EXPECT_TRUE(host.stagingFolder.contains(QStringLiteral("kestrix-staging")));
-    EXPECT_EQ(DriveOf(DriveList(host), QStringLiteral("/")).drive, QStringLiteral("/"));
+    EXPECT_TRUE(host.stagingFolder.contains(u"kestrix-staging"_s));
+    EXPECT_EQ(DriveOf(DriveList(host), u"/"_s).drive, u"/"_s);
 }
 
 // A staging folder that someone else could read or replace is never used; the working folder is
 // the program folder only where the user can write.
 TEST_F(FoldersTest, StagingIsOurOwnAndTheWorkFolderWritable) {
-    const QString wanted = path(QStringLiteral("stage"));
+    const QString wanted = path(u"stage"_s);
     const auto make = [&](QFile::Permissions others) {
         return QDir().mkdir(wanted,
                             others | QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -228,23 +222,22 @@ TEST_F(FoldersTest, StagingIsOurOwnAndTheWorkFolderWritable) {
         {[&] { return QFile(wanted).open(QIODevice::WriteOnly); }, true},
         {[&] { return make({}) && ::chown(QFile::encodeName(wanted), 65534, 65534) == 0; }, true}};
     for (const auto& [arrange, second] : cases) {
-        QDir(wanted + QStringLiteral("-2")).removeRecursively();
+        QDir(wanted + u"-2"_s).removeRecursively();
         QFile::remove(wanted);
         QDir(wanted).removeRecursively();
         if (!arrange())
             continue; // a folder of someone else's needs root
         const Result<QString> folder = PrivateFolder(wanted, ::getuid());
         ASSERT_TRUE(folder) << folder.error().toStdString();
-        EXPECT_EQ(*folder, second ? wanted + QStringLiteral("-2") : wanted);
+        EXPECT_EQ(*folder, second ? wanted + u"-2"_s : wanted);
         EXPECT_EQ(QFileInfo(*folder).permissions() & QFile::Permissions(0x7077),
                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    EXPECT_EQ(WorkFolder(programFolder, path(QStringLiteral("share"))), programFolder);
+    EXPECT_EQ(WorkFolder(programFolder, path(u"share"_s)), programFolder);
     if (!mountReadOnly(programFolder))
         GTEST_SKIP() << "a read-only program folder needs root for its bind mount";
-    EXPECT_EQ(WorkFolder(programFolder, path(QStringLiteral("share"))),
-              path(QStringLiteral("share/kestrix")));
-    EXPECT_TRUE(QFileInfo(path(QStringLiteral("share/kestrix"))).isDir());
+    EXPECT_EQ(WorkFolder(programFolder, path(u"share"_s)), path(u"share/kestrix"_s));
+    EXPECT_TRUE(QFileInfo(path(u"share/kestrix"_s)).isDir());
 }
 
 } // namespace

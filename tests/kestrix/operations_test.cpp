@@ -66,10 +66,10 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
         qputenv(QByteArray(s.env).split('=')[0], QByteArray(s.env).split('=')[1]);
     for (const QString& file : list(s.files, u';'))
         writeFile(file.section(u'=', 0, 0), content(file.section(u'=', 1)));
-    DiskBox disks(floppy, path(QStringLiteral("box")));
+    DiskBox disks(floppy, path(u"box"_s));
     auto form = makeForm();
     const QString selected = QString::fromUtf8(s.selected);
-    if (selected.startsWith(QStringLiteral("a:"))) {
+    if (selected.startsWith(u"a:"_s)) {
         disks.insert(1);
         form->Drive1->setCurrentIndex(0);
         select(*form, floppy, selected.mid(2));
@@ -96,7 +96,7 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     QDir::setCurrent(data);
 
     (form.get()->*s.button)->click();
-    if (selected.startsWith(QStringLiteral("a:")) || QByteArray(s.answers).contains('@'))
+    if (selected.startsWith(u"a:"_s) || QByteArray(s.answers).contains('@'))
         disks.eject(); // the disk in the drive back into the box, for the checks
 
     const QStringList shown = list(s.shown, u'|');
@@ -106,9 +106,9 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     for (const QString& check : list(s.after, u';')) {
         if (check.startsWith(u'!'))
             EXPECT_FALSE(QFileInfo::exists(path(check.mid(1)))) << check.toStdString();
-        else if (check.contains(QStringLiteral("/#")))
-            EXPECT_EQ(filesIn(path(check.section(QStringLiteral("/#"), 0, 0))).size(),
-                      check.section(QStringLiteral("/#"), 1).toInt())
+        else if (check.contains(u"/#"_s))
+            EXPECT_EQ(filesIn(path(check.section(u"/#"_s, 0, 0))).size(),
+                      check.section(u"/#"_s, 1).toInt())
                 << check.toStdString();
         else
             EXPECT_TRUE(readFile(check.section(u'=', 0, 0)) == content(check.section(u'=', 1)))
@@ -123,7 +123,7 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     }
     if (s.cwd)
         EXPECT_EQ(invocations().value(0).cwd, QDir(s.cwd == 'w' ? own : data).canonicalPath());
-    EXPECT_EQ(filesIn(programFolder), QStringList(QStringLiteral("ucon64")))
+    EXPECT_EQ(filesIn(programFolder), QStringList(u"ucon64"_s))
         << "the program folder may be the system's";
 }
 
@@ -267,32 +267,32 @@ INSTANTIATE_TEST_SUITE_P(
 // The port and the two options as the controls hold them; typing into the mode box chooses
 // no entry, and picking one again after typing counts.
 TEST_F(OperationTest, PortRealTimeSaveAndIOMode) {
-    writeFile(QStringLiteral("c/roms/G.SWC"), RomImage(Mbit));
+    writeFile(u"c/roms/G.SWC"_s, RomImage(Mbit));
     auto form = makeForm();
-    select(*form, work, QStringLiteral("G.SWC"));
-    form->Text1->setText(QStringLiteral("3BC"));
+    select(*form, work, u"G.SWC"_s);
+    form->Text1->setText(u"3BC"_s);
     form->Check1->setChecked(true);
     form->Command10->click();
     form->Command12->click();
     form->Combo1->setCurrentIndex(2);
-    prompter.type(QStringLiteral("A.SWC"));
+    prompter.type(u"A.SWC"_s);
     form->Command11->click();
-    QTest::keyClicks(form->Combo1->lineEdit(), QStringLiteral("x"));
-    prompter.type(QStringLiteral("B.SWC"));
+    QTest::keyClicks(form->Combo1->lineEdit(), u"x"_s);
+    prompter.type(u"B.SWC"_s);
     form->Command11->click();
     form->Combo1->activated(9);
-    prompter.type(QStringLiteral("C.SRM"));
+    prompter.type(u"C.SRM"_s);
     form->Command15->click();
 
     QStringList runs;
     for (const Invocation& run : invocations())
         runs.append(run.argv.join(u' '));
-    const QString file = work + QStringLiteral("/G.SWC");
-    EXPECT_EQ(runs, QStringList({QStringLiteral("--xswc2 ") + file + QStringLiteral(" --port=3BC"),
-                                 QStringLiteral("--xswcs ") + file + QStringLiteral(" --port=3BC"),
-                                 QStringLiteral("--xswc A.SWC --port=3BC --xswc-io=0x004"),
-                                 QStringLiteral("--xswc B.SWC --port=3BC"),
-                                 QStringLiteral("--xswcc C.SRM --port=3BC --xswc-io=0x044")}));
+    const QString file = work + u"/G.SWC"_s;
+    EXPECT_EQ(runs,
+              QStringList(
+                  {u"--xswc2 "_s + file + u" --port=3BC"_s, u"--xswcs "_s + file + u" --port=3BC"_s,
+                   u"--xswc A.SWC --port=3BC --xswc-io=0x004"_s, u"--xswc B.SWC --port=3BC"_s,
+                   u"--xswcc C.SRM --port=3BC --xswc-io=0x044"_s}));
 }
 
 } // namespace

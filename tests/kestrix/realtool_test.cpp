@@ -16,7 +16,7 @@
 namespace kestrix::test {
 namespace {
 
-const QString Done = QStringLiteral("Done!");
+const QString Done = u"Done!"_s;
 
 class RealToolTest : public KestrixTest {
 protected:
@@ -28,11 +28,11 @@ protected:
                 FAIL() << "the real ucon64 was not built: configure with -DKESTRIX_UCON64_SOURCE";
             GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
         }
-        const QString copy = QDir(programFolder).filePath(QStringLiteral("ucon64"));
+        const QString copy = QDir(programFolder).filePath(u"ucon64"_s);
         ASSERT_TRUE(QFile::remove(copy) && QFile::copy(tool, copy));
-        QDir().mkpath(path(QStringLiteral("home")));
-        qputenv("UCON64_HOME", path(QStringLiteral("home")).toLocal8Bit());
-        disks = std::make_unique<DiskBox>(floppy, path(QStringLiteral("box")));
+        QDir().mkpath(path(u"home"_s));
+        qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+        disks = std::make_unique<DiskBox>(floppy, path(u"box"_s));
     }
     // A 1.44 MB disk: the floppy folder becomes a volume with 1,457,664 bytes of room.
     bool mountFloppy() { return mountTmpfs(floppy, 1457664); }
@@ -58,26 +58,24 @@ TEST_F(RealToolTest, SplitIntoAFolderAndJoinedBack) {
     const std::tuple<int, const char*, int> rounds[] = {{36, "4", 9}, {24, "4", 6}, {24, "8", 3}};
     for (const auto& [mbit, size, parts] : rounds) {
         const QByteArray image = RomImage(mbit * Mbit);
-        const QString sets = path(QStringLiteral("d/s%1").arg(mbit));
-        writeFile(QStringLiteral("c/roms/GAME.swc"), image);
+        const QString sets = path(u"d/s%1"_s.arg(mbit));
+        writeFile(u"c/roms/GAME.swc"_s, image);
         QDir().mkpath(sets);
-        askSplit(QStringLiteral("GAME.swc"), sets.toLatin1().constData(), size);
+        askSplit(u"GAME.swc"_s, sets.toLatin1().constData(), size);
         prompter.answer(Prompter::Answer::Ok);
         form->Command1->click();
         EXPECT_EQ(filesIn(sets).size(), mbit == 24 ? 6 : parts);
-        open(sets, QStringLiteral("GAME.1"));
-        prompter.type(sets + QStringLiteral("/OUT.swc"));
+        open(sets, u"GAME.1"_s);
+        prompter.type(sets + u"/OUT.swc"_s);
         prompter.answer(Prompter::Answer::Ok);
         form->Command2->click();
         if (parts == 3) {
             EXPECT_EQ(prompter.texts().last(),
-                      PartsBeyondMessage({QStringLiteral("GAME.4"), QStringLiteral("GAME.5"),
-                                          QStringLiteral("GAME.6")},
-                                         QStringLiteral("GAME.3")));
+                      PartsBeyondMessage({u"GAME.4"_s, u"GAME.5"_s, u"GAME.6"_s}, u"GAME.3"_s));
         } else {
             EXPECT_EQ(prompter.texts().last(), Done);
-            EXPECT_TRUE(readFile(QStringLiteral("d/s%1/OUT.swc").arg(mbit)) == image) << size;
-            QFile::remove(sets + QStringLiteral("/OUT.swc"));
+            EXPECT_TRUE(readFile(u"d/s%1/OUT.swc"_s.arg(mbit)) == image) << size;
+            QFile::remove(sets + u"/OUT.swc"_s);
         }
     }
 }
@@ -86,27 +84,27 @@ TEST_F(RealToolTest, SplitIntoAFolderAndJoinedBack) {
 // nothing selected none runs: given the folder, the tool would rewrite every image in it.
 TEST_F(RealToolTest, FixesKeepTheOriginalAndConvertAddsTheHeader) {
     const QByteArray image = RomImage(8 * Mbit);
-    writeFile(QStringLiteral("c/roms/GAME.sfc"), image);
+    writeFile(u"c/roms/GAME.sfc"_s, image);
     form = makeForm();
     for (QPushButton* button : {form->Command3, form->Command4, form->Command5}) {
         prompter.answer(Prompter::Answer::Ok);
         button->click();
     }
-    EXPECT_EQ(filesIn(work), QStringList(QStringLiteral("GAME.sfc")));
+    EXPECT_EQ(filesIn(work), QStringList(u"GAME.sfc"_s));
     for (QPushButton* Form1::*button : {&Form1::Command3, &Form1::Command4, &Form1::Command5}) {
-        writeFile(QStringLiteral("c/roms/GAME.swc"), image);
-        QFile::remove(path(QStringLiteral("c/roms/GAME.bak")));
-        open(work, QStringLiteral("GAME.swc"));
+        writeFile(u"c/roms/GAME.swc"_s, image);
+        QFile::remove(path(u"c/roms/GAME.bak"_s));
+        open(work, u"GAME.swc"_s);
         (form.get()->*button)->click();
-        EXPECT_TRUE(readFile(QStringLiteral("c/roms/GAME.bak")) == image)
+        EXPECT_TRUE(readFile(u"c/roms/GAME.bak"_s) == image)
             << (form.get()->*button)->text().toStdString();
-        EXPECT_NE(readFile(QStringLiteral("c/roms/GAME.swc")), image)
+        EXPECT_NE(readFile(u"c/roms/GAME.swc"_s), image)
             << (form.get()->*button)->text().toStdString() << " changed nothing";
     }
-    writeFile(QStringLiteral("c/roms/RAW.sfc"), image.mid(512));
-    open(work, QStringLiteral("RAW.sfc"));
+    writeFile(u"c/roms/RAW.sfc"_s, image.mid(512));
+    open(work, u"RAW.sfc"_s);
     form->Command7->click();
-    const QByteArray converted = readFile(QStringLiteral("c/roms/RAW.swc"));
+    const QByteArray converted = readFile(u"c/roms/RAW.swc"_s);
     EXPECT_EQ(converted.size(), image.size());
     EXPECT_EQ(converted.mid(8, 3), QByteArray::fromHex("aabb04"));
     EXPECT_EQ(prompter.texts().size(), 3) << "one message for each fix with nothing selected";
@@ -116,14 +114,14 @@ TEST_F(RealToolTest, FixesKeepTheOriginalAndConvertAddsTheHeader) {
 // is received and the window says why.
 TEST_F(RealToolTest, AReceiveIntoANameLikeAnOption) {
     form = makeForm();
-    prompter.type(QStringLiteral("-SAVE.SRM"));
+    prompter.type(u"-SAVE.SRM"_s);
     prompter.answer(Prompter::Answer::Ok);
     form->Command13->click();
     const QString output = form->ToolWindow()->Text1->toPlainText();
-    EXPECT_TRUE(output.startsWith(QStringLiteral("ucon64 --xswcs ./-SAVE.SRM --port=378\n")));
-    EXPECT_FALSE(output.contains(QStringLiteral("unrecognized option"))) << output.toStdString();
-    EXPECT_TRUE(prompter.texts().last().startsWith(QStringLiteral("Nothing was received")));
-    EXPECT_FALSE(QFileInfo::exists(QDir(own).filePath(QStringLiteral("-SAVE.SRM"))));
+    EXPECT_TRUE(output.startsWith(u"ucon64 --xswcs ./-SAVE.SRM --port=378\n"_s));
+    EXPECT_FALSE(output.contains(u"unrecognized option"_s)) << output.toStdString();
+    EXPECT_TRUE(prompter.texts().last().startsWith(u"Nothing was received"_s));
+    EXPECT_FALSE(QFileInfo::exists(QDir(own).filePath(u"-SAVE.SRM"_s)));
 }
 
 // Disk 1 is too full for a part, disk 2 holds an old part of the same name; the set goes onto
@@ -132,11 +130,11 @@ TEST_F(RealToolTest, FloppiesOfRealSizeTakeWholePartsOrSaySo) {
     if (!mountFloppy())
         GTEST_SKIP() << "mounting a floppy-sized tmpfs needs root";
     const QByteArray image = RomImage(24 * Mbit);
-    writeFile(QStringLiteral("c/roms/GAME.swc"), image);
-    writeFile(QStringLiteral("box/disk1/OTHER.DAT"), QByteArray(600000, 'x'));
-    writeFile(QStringLiteral("box/disk2/GAME.2"), RomImage(8 * Mbit));
+    writeFile(u"c/roms/GAME.swc"_s, image);
+    writeFile(u"box/disk1/OTHER.DAT"_s, QByteArray(600000, 'x'));
+    writeFile(u"box/disk2/GAME.2"_s, RomImage(8 * Mbit));
     disks->insert(1);
-    askSplit(QStringLiteral("GAME.swc"), "A:\\", "8");
+    askSplit(u"GAME.swc"_s, "A:\\", "8");
     prompter.answer(Prompter::Answer::Ok);
     prompter.answer(Prompter::Answer::Retry, [this] { disks->insert(4); });
     for (int disk : {2, 3})
@@ -147,14 +145,14 @@ TEST_F(RealToolTest, FloppiesOfRealSizeTakeWholePartsOrSaySo) {
 
     ASSERT_EQ(prompter.texts().last(), Done) << prompter.texts().join(u'\n').toStdString();
     EXPECT_EQ(prompter.texts()[3],
-              DiskCopyFailedMessage(QStringLiteral("GAME.1 needs 1,052,672 bytes on the disk, "
-                                                   "which has room for 856,064.")));
-    EXPECT_EQ(disks->files(1), QStringList(QStringLiteral("OTHER.DAT")));
+              DiskCopyFailedMessage(u"GAME.1 needs 1,052,672 bytes on the disk, "
+                                    "which has room for 856,064."_s));
+    EXPECT_EQ(disks->files(1), QStringList(u"OTHER.DAT"_s));
 
     disks->insert(4);
     form->Drive1->setCurrentIndex(0);
-    open(floppy, QStringLiteral("GAME.1"));
-    prompter.type(path(QStringLiteral("d/OUT.swc")));
+    open(floppy, u"GAME.1"_s);
+    prompter.type(path(u"d/OUT.swc"_s));
     for (int disk : {2, 3})
         prompter.answer(Prompter::Answer::Ok, [this, disk] { disks->insert(disk); });
     prompter.answer(Prompter::Answer::Cancel);
@@ -162,7 +160,7 @@ TEST_F(RealToolTest, FloppiesOfRealSizeTakeWholePartsOrSaySo) {
     form->Command2->click();
 
     EXPECT_EQ(prompter.texts().last(), Done);
-    EXPECT_TRUE(readFile(QStringLiteral("d/OUT.swc")) == image) << "the joined image differs";
+    EXPECT_TRUE(readFile(u"d/OUT.swc"_s) == image) << "the joined image differs";
 }
 
 // Straight onto the floppy the tool writes short parts and exits 0; a joined image that does not
@@ -170,29 +168,28 @@ TEST_F(RealToolTest, FloppiesOfRealSizeTakeWholePartsOrSaySo) {
 TEST_F(RealToolTest, AFullFloppyIsNamedNotDone) {
     if (!mountFloppy())
         GTEST_SKIP() << "mounting a floppy-sized tmpfs needs root";
-    writeFile(QStringLiteral("c/roms/GAME.swc"), RomImage(24 * Mbit));
-    askSplit(QStringLiteral("GAME.swc"), "a:\\", "8");
+    writeFile(u"c/roms/GAME.swc"_s, RomImage(24 * Mbit));
+    askSplit(u"GAME.swc"_s, "a:\\", "8");
     prompter.answer(Prompter::Answer::Ok);
     form->Command1->click();
     EXPECT_EQ(
         prompter.texts().last(),
-        QStringLiteral("ucon64 did not write the whole split: GAME.2 holds 405,504 of "
-                       "1,049,088 bytes; GAME.3 holds 0 bytes, less than its 512-byte "
-                       "header. The parts it wrote were removed. Is there room for them in \"%1\"?")
-            .arg(floppy));
+        u"ucon64 did not write the whole split: GAME.2 holds 405,504 of "
+        "1,049,088 bytes; GAME.3 holds 0 bytes, less than its 512-byte "
+        "header. The parts it wrote were removed. Is there room for them in \"%1\"?"_s.arg(floppy));
 
     EXPECT_EQ(QDir(floppy).entryList(QDir::Files), QStringList()) << "no broken set stays";
-    writeFile(QStringLiteral("c/roms/TWO.1"), RomImage(8 * Mbit, '+'));
-    writeFile(QStringLiteral("c/roms/TWO.2"), RomImage(8 * Mbit, '.'));
-    open(work, QStringLiteral("TWO.1"));
-    prompter.type(QStringLiteral("A:\\TWO.swc"));
+    writeFile(u"c/roms/TWO.1"_s, RomImage(8 * Mbit, '+'));
+    writeFile(u"c/roms/TWO.2"_s, RomImage(8 * Mbit, '.'));
+    open(work, u"TWO.1"_s);
+    prompter.type(u"A:\\TWO.swc"_s);
     prompter.answer(Prompter::Answer::Ok);
     form->Command2->click();
 
     EXPECT_TRUE(prompter.texts().last().startsWith(
-        QStringLiteral("Copying TWO.tmp to \"%1/TWO.swc\" stopped after ").arg(floppy)));
-    EXPECT_TRUE(QFileInfo::exists(QDir(own).filePath(QStringLiteral("TWO.tmp"))));
-    EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("floppy/TWO.swc"))));
+        u"Copying TWO.tmp to \"%1/TWO.swc\" stopped after "_s.arg(floppy)));
+    EXPECT_TRUE(QFileInfo::exists(QDir(own).filePath(u"TWO.tmp"_s)));
+    EXPECT_FALSE(QFileInfo::exists(path(u"floppy/TWO.swc"_s)));
 }
 
 } // namespace

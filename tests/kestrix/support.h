@@ -22,6 +22,8 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 namespace kestrix::test {
 
+using namespace Qt::StringLiterals;
+
 inline constexpr qsizetype Mbit = 131072;
 
 // A copier image: a 512-byte header (size in 8 KiB units, AA BB 04) and a body whose bytes
@@ -105,10 +107,10 @@ protected:
             QDir().mkpath(folder);
         // Staging is the user's alone, or the split takes another folder.
         QDir().mkdir(staging, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString tool = programFolder + QStringLiteral("/ucon64");
+        const QString tool = programFolder + u"/ucon64"_s;
         ASSERT_TRUE(QFile::copy(QStringLiteral(KESTRIX_STANDIN), tool));
         QFile::setPermissions(tool, QFile::permissions(tool) | QFile::ExeOwner);
-        qputenv("STANDIN_LOG", path(QStringLiteral("standin.log")).toLocal8Bit());
+        qputenv("STANDIN_LOG", path(u"standin.log"_s).toLocal8Bit());
     }
     void TearDown() override {
         for (auto it = mounts_.crbegin(); it != mounts_.crend(); ++it)
@@ -140,7 +142,7 @@ protected:
         p.floppyRoot = floppy;
         p.stagingFolder = staging;
         p.startFolder = work;
-        p.volumes = {{QStringLiteral("/"), {}, drive}, {QStringLiteral("/data"), {}, data}};
+        p.volumes = {{u"/"_s, {}, drive}, {u"/data"_s, {}, data}};
         return p;
     }
     std::unique_ptr<Form1> makeForm(const Platform& p) {
@@ -159,7 +161,7 @@ protected:
     // What the stand-in tool was given, run by run.
     QList<Invocation> invocations() const {
         QList<Invocation> runs;
-        for (const QByteArray& line : readFile(QStringLiteral("standin.log")).split('\n')) {
+        for (const QByteArray& line : readFile(u"standin.log"_s).split('\n')) {
             const QString value = QString::fromLocal8Bit(line.mid(4));
             if (line == "run")
                 runs.append(Invocation{});
@@ -189,10 +191,9 @@ protected:
 
     QTemporaryDir tmp;
     ScriptedPrompter prompter;
-    const QString programFolder = path(QStringLiteral("prog")), own = path(QStringLiteral("own")),
-                  floppy = path(QStringLiteral("floppy")),
-                  staging = path(QStringLiteral("staging")), drive = path(QStringLiteral("c")),
-                  work = path(QStringLiteral("c/roms")), data = path(QStringLiteral("d"));
+    const QString programFolder = path(u"prog"_s), own = path(u"own"_s), floppy = path(u"floppy"_s),
+                  staging = path(u"staging"_s), drive = path(u"c"_s), work = path(u"c/roms"_s),
+                  data = path(u"d"_s);
 
 private:
     const QString savedCwd_ = QDir::currentPath();
@@ -219,7 +220,7 @@ public:
     }
 
 private:
-    QString folder(int disk) const { return box_ + QStringLiteral("/disk%1").arg(disk); }
+    QString folder(int disk) const { return box_ + u"/disk%1"_s.arg(disk); }
     // A copy where the drive is a volume of its own.
     static void move(const QString& from, const QString& to) {
         QDir().mkpath(to);

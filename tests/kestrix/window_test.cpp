@@ -38,60 +38,57 @@ protected:
 
 // The controls' names and captions come from one table; what it cannot show is checked here.
 TEST_F(WindowTest, StartsInTheCurrentFolderWithTheDesignsFocusOrder) {
-    writeFile(QStringLiteral("c/roms/GAME.SWC"));
+    writeFile(u"c/roms/GAME.SWC"_s);
     form = makeForm();
     QStringList focusOrder;
     for (QWidget* w = form->File1; focusOrder.size() < 23; w = w->nextInFocusChain())
         if (w->focusPolicy() != Qt::NoFocus && !w->objectName().isEmpty())
             focusOrder.append(w->objectName());
-    EXPECT_EQ(
-        focusOrder.join(u' '),
-        QStringLiteral("File1 Dir1 Drive1 Command1 Command2 Command3 Command4 Command5 "
-                       "Command7 Command8 Command9 File2 Command10 Command11 Command12 "
-                       "Command13 Command14 Command15 Command16 Command17 Combo1 Check1 Text1"));
+    EXPECT_EQ(focusOrder.join(u' '),
+              u"File1 Dir1 Drive1 Command1 Command2 Command3 Command4 Command5 "
+              "Command7 Command8 Command9 File2 Command10 Command11 Command12 "
+              "Command13 Command14 Command15 Command16 Command17 Combo1 Check1 Text1"_s);
     EXPECT_EQ(form->focusWidget(), form->File1);
-    EXPECT_EQ(panel(), QStringLiteral("|MBit|Mode|Image Type|SR-Map-Mode|DR-Map-Mode|SRAM Size"));
-    EXPECT_EQ(form->Combo1->currentText() + form->Text1->text(),
-              QStringLiteral("SWC: I/O Mode378"));
+    EXPECT_EQ(panel(), u"|MBit|Mode|Image Type|SR-Map-Mode|DR-Map-Mode|SRAM Size"_s);
+    EXPECT_EQ(form->Combo1->currentText() + form->Text1->text(), u"SWC: I/O Mode378"_s);
     EXPECT_EQ(form->Command9->geometry(), QRect(400, 520, 89, 25)) << "twips to pixels";
-    EXPECT_EQ(form->File1->fileNames(), QStringList(QStringLiteral("GAME.SWC")));
+    EXPECT_EQ(form->File1->fileNames(), QStringList(u"GAME.SWC"_s));
     EXPECT_EQ(form->File1->listIndex(), -1);
 }
 
 // A folder moves the file list only; a drive moves both and comes back to its last folder; a
 // drive that is not ready leaves everything where it was. None touches the panel. F5 re-reads.
 TEST_F(WindowTest, TheBrowserFollowsFoldersAndDrives) {
-    writeFile(QStringLiteral("c/roms/snes/IN.SWC"));
-    writeFile(QStringLiteral("d/DATA.SWC"));
-    writeFile(QStringLiteral("floppy/DISK.1"));
+    writeFile(u"c/roms/snes/IN.SWC"_s);
+    writeFile(u"d/DATA.SWC"_s);
+    writeFile(u"floppy/DISK.1"_s);
     Platform p = platform();
-    p.volumes.append({QStringLiteral("/gone"), {}, path(QStringLiteral("gone"))});
+    p.volumes.append({u"/gone"_s, {}, path(u"gone"_s)});
     form = makeForm(p);
     form->show();
-    form->Label5->setText(QStringLiteral("kept"));
+    form->Label5->setText(u"kept"_s);
     form->Dir1->setCurrentRow(form->Dir1->count() - 1);
     QTest::keyClick(form->Dir1, Qt::Key_Return); // opens "snes"
-    EXPECT_EQ(form->File1->fileNames(), QStringList(QStringLiteral("IN.SWC")));
-    EXPECT_EQ(form->Drive1->drive(), QStringLiteral("/"));
+    EXPECT_EQ(form->File1->fileNames(), QStringList(u"IN.SWC"_s));
+    EXPECT_EQ(form->Drive1->drive(), u"/"_s);
     form->Drive1->setCurrentIndex(2); // "/data"
-    EXPECT_EQ(form->File1->fileNames(), QStringList(QStringLiteral("DATA.SWC")));
+    EXPECT_EQ(form->File1->fileNames(), QStringList(u"DATA.SWC"_s));
     form->Drive1->setCurrentIndex(0);
     EXPECT_EQ(form->Dir1->path(), floppy);
     form->Drive1->setCurrentIndex(1);
-    EXPECT_EQ(form->Dir1->path(), work + QStringLiteral("/snes"));
+    EXPECT_EQ(form->Dir1->path(), work + u"/snes"_s);
     prompter.answer(Prompter::Answer::Ok);
     form->Drive1->setCurrentIndex(3);
-    EXPECT_EQ(prompter.texts(), QStringList(QStringLiteral("Drive /gone is not ready.")));
-    EXPECT_EQ(form->Drive1->drive(), QStringLiteral("/"));
-    EXPECT_EQ(form->Label5->text(), QStringLiteral("kept"));
+    EXPECT_EQ(prompter.texts(), QStringList(u"Drive /gone is not ready."_s));
+    EXPECT_EQ(form->Drive1->drive(), u"/"_s);
+    EXPECT_EQ(form->Label5->text(), u"kept"_s);
 
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     form->File1->setListIndex(0);
-    writeFile(QStringLiteral("c/roms/snes/A.SWC"));
+    writeFile(u"c/roms/snes/A.SWC"_s);
     QTest::keyClick(form->File1, Qt::Key_F5);
-    EXPECT_EQ(form->File1->fileNames(),
-              QStringList({QStringLiteral("A.SWC"), QStringLiteral("IN.SWC")}));
-    EXPECT_EQ(form->File1->fileName(), QStringLiteral("IN.SWC"));
+    EXPECT_EQ(form->File1->fileNames(), QStringList({u"A.SWC"_s, u"IN.SWC"_s}));
+    EXPECT_EQ(form->File1->fileName(), u"IN.SWC"_s);
 }
 
 // What the panel shows as files are selected by mouse, keyboard, or again after a tool run.
@@ -99,22 +96,22 @@ TEST_F(WindowTest, ThePanelShowsTheSelectedHeader) {
     const auto rom = [](const char* firstThree, const char* id = "aabb04") {
         return QByteArray::fromHex(firstThree) + QByteArray(5, '\0') + QByteArray::fromHex(id);
     };
-    writeFile(QStringLiteral("c/roms/A.swc"), rom("00010c"));
-    writeFile(QStringLiteral("c/roms/B.swc"), rom("00010c").left(10));
-    writeFile(QStringLiteral("c/roms/GAME.smc"), rom("00020c"));
-    writeFile(QStringLiteral("c/roms/GAME.SMC"), rom("6400fc"));
-    writeFile(QStringLiteral("c/roms/GAME.swc"), rom("0002fc"));
-    writeFile(QStringLiteral("c/roms/NOID.swc"), rom("000100", "aabb05"));
-    QFile::setPermissions(path(QStringLiteral("c/roms/GAME.SMC")), QFile::ReadOwner);
+    writeFile(u"c/roms/A.swc"_s, rom("00010c"));
+    writeFile(u"c/roms/B.swc"_s, rom("00010c").left(10));
+    writeFile(u"c/roms/GAME.smc"_s, rom("00020c"));
+    writeFile(u"c/roms/GAME.SMC"_s, rom("6400fc"));
+    writeFile(u"c/roms/GAME.swc"_s, rom("0002fc"));
+    writeFile(u"c/roms/NOID.swc"_s, rom("000100", "aabb05"));
+    QFile::setPermissions(path(u"c/roms/GAME.SMC"_s), QFile::ReadOwner);
     form = makeForm();
     form->show();
     const QStringList expected = {
-        QStringLiteral("16|MBit|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"), // A
-        QStringLiteral("16|MBit|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"), // B: 10 bytes
-        QStringLiteral("6.25|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"),
-        QStringLiteral("---|MBit|---|---|---|---|---"), // .smc: not read
-        QStringLiteral("32|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"),
-        QStringLiteral("32|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM")}; // no id
+        u"16|MBit|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"_s, // A
+        u"16|MBit|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"_s, // B: 10 bytes
+        u"6.25|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"_s,
+        u"---|MBit|---|---|---|---|---"_s, // .smc: not read
+        u"32|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"_s,
+        u"32|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"_s}; // no id
     QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
                       form->File1->visualRect(form->File1->model()->index(0, 0)).center());
     for (qsizetype row = 0; row < expected.size(); ++row) {
@@ -123,31 +120,27 @@ TEST_F(WindowTest, ThePanelShowsTheSelectedHeader) {
         EXPECT_EQ(panel(), expected[row]) << form->File1->fileName().toStdString();
     }
     EXPECT_FALSE(form->Slot1().isOpen());
-    QFile::remove(path(QStringLiteral("c/roms/A.swc")));
+    QFile::remove(path(u"c/roms/A.swc"_s));
     form->File1->setListIndex(0);
     EXPECT_EQ(panel(), expected.last()) << "a vanished file leaves the panel";
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("c/roms/A.swc"))));
+    EXPECT_FALSE(QFile::exists(path(u"c/roms/A.swc"_s)));
     // The stand-in keeps GAME.bak, which sorts before GAME.swc: the selection follows the file.
     form->File1->setListIndex(4);
-    form->Label2->setText(QStringLiteral("stale"));
-    ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 --chk ") + work +
-                                 QStringLiteral("/GAME.swc -o=") + work)
-                    .ok());
-    EXPECT_EQ(form->File1->fileName(), QStringLiteral("GAME.swc"));
+    form->Label2->setText(u"stale"_s);
+    ASSERT_TRUE(form->RunAndWait(u"ucon64 --chk "_s + work + u"/GAME.swc -o="_s + work).ok());
+    EXPECT_EQ(form->File1->fileName(), u"GAME.swc"_s);
     EXPECT_EQ(form->File1->listIndex(), 4) << "A.swc went, GAME.bak came";
-    EXPECT_EQ(form->Label2->text(), QStringLiteral("32"));
+    EXPECT_EQ(form->Label2->text(), u"32"_s);
     form->File1->setListIndex(-1);
-    ASSERT_TRUE(form->RunAndWait(QStringLiteral("ucon64 -l nothing")).started());
+    ASSERT_TRUE(form->RunAndWait(u"ucon64 -l nothing"_s).started());
     EXPECT_EQ(form->File1->listIndex(), -1) << "nothing selected stays so";
-    QFile::remove(QDir(programFolder).filePath(QStringLiteral("ucon64")));
-    qputenv("PATH", path(QStringLiteral("empty")).toLocal8Bit());
+    QFile::remove(QDir(programFolder).filePath(u"ucon64"_s));
+    qputenv("PATH", path(u"empty"_s).toLocal8Bit());
     prompter.answer(Prompter::Answer::Ok);
-    EXPECT_FALSE(form->RunAndWait(QStringLiteral("ucon64 -l x")).started());
-    EXPECT_EQ(prompter.texts(),
-              QStringList(QStringLiteral("Could not start \"ucon64\": it was looked for in the "
-                                         "program folder (%1) and on PATH, and is not there or "
-                                         "cannot be run.")
-                              .arg(programFolder)));
+    EXPECT_FALSE(form->RunAndWait(u"ucon64 -l x"_s).started());
+    EXPECT_EQ(prompter.texts(), QStringList(u"Could not start \"ucon64\": it was looked for in the "
+                                            "program folder (%1) and on PATH, and is not there or "
+                                            "cannot be run."_s.arg(programFolder)));
 }
 
 // The title swings with the timer and keeps swinging while the About window holds the main
@@ -161,17 +154,16 @@ TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
     for (int tick = 1; tick <= 126; ++tick) {
         form->Timer1_Timer();
         if (tick == 62 || tick == 125 || tick == 126)
-            phases.append(
-                QStringLiteral("%1@%2").arg(form->Label9->text()).arg(form->Label1->x() - startX));
+            phases.append(u"%1@%2"_s.arg(form->Label9->text()).arg(form->Label1->x() - startX));
     }
     // 2999.6 twips at the crest; reset past 6.283.
-    EXPECT_EQ(phases.join(u' '), QStringLiteral("3.1@200 6.25@0 0@0"));
+    EXPECT_EQ(phases.join(u' '), u"3.1@200 6.25@0 0@0"_s);
     form->Timer1->start();
     for (int opening = 0; opening < 2; ++opening) {
         QTest::mouseClick(form->Command8, Qt::LeftButton);
         Form2* about = form->AboutWindow();
         ASSERT_TRUE(about && about->isVisible());
-        EXPECT_EQ(about->windowTitle(), QStringLiteral("About Kestrix"));
+        EXPECT_EQ(about->windowTitle(), u"About Kestrix"_s);
         EXPECT_EQ(about->Label1->y(), 272) << "the credit starts afresh";
         EXPECT_FALSE(form->isEnabled());
         const QString phase = form->Label9->text();
@@ -192,8 +184,8 @@ TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
 // tool runs does nothing afterwards. The console window shows the run, error output in red, and
 // closes by itself after a run that went well; after any other it says what went wrong.
 TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
-    writeFile(QStringLiteral("c/roms/GAME.SWC"), RomImage(Mbit));
-    const QString file = work + QStringLiteral("/GAME.SWC");
+    writeFile(u"c/roms/GAME.SWC"_s, RomImage(Mbit));
+    const QString file = work + u"/GAME.SWC"_s;
     // STANDIN_WAIT (such a run is stopped from the window), the options ({f} the image, {w} its
     // folder), a line the window shows, whether in red, and how the run ended.
     const std::tuple<const char*, const char*, const char*, bool, const char*> runs[] = {
@@ -204,14 +196,12 @@ TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
         {"q", "--xswc {f}", "Program aborted", false, "ucon64 was stopped by the user"},
         {"deaf", "--xswc {f}", "press q to stop", true, "ucon64 was stopped by the user"}};
     const auto expand = [&](const char* text) {
-        return QString::fromUtf8(text)
-            .replace(QStringLiteral("{f}"), file)
-            .replace(QStringLiteral("{w}"), work);
+        return QString::fromUtf8(text).replace(u"{f}"_s, file).replace(u"{w}"_s, work);
     };
     for (const auto& [wait, optionsText, outputText, error, reason] : runs) {
         const QString options = expand(optionsText), output = expand(outputText);
         qputenv("STANDIN_WAIT", wait);
-        QFile::remove(path(QStringLiteral("standin.log")));
+        QFile::remove(path(u"standin.log"_s));
         form = makeForm();
         bool waited = false;
         const QString phase = form->Label9->text();
@@ -228,7 +218,7 @@ TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
         });
         during.start(0);
 
-        const RunResult result = form->RunAndWait(QStringLiteral("ucon64 ") + options);
+        const RunResult result = form->RunAndWait(u"ucon64 "_s + options);
 
         EXPECT_EQ(waited, *wait != 0);
         EXPECT_TRUE(form->isEnabled());
@@ -236,17 +226,16 @@ TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
         EXPECT_EQ(result.reason(), QString::fromUtf8(reason));
         const ConsoleWindow* console = form->ToolWindow();
         EXPECT_EQ(console->isVisible(), !result.ok());
-        EXPECT_EQ(console->windowTitle(), QStringLiteral("ucon64"));
+        EXPECT_EQ(console->windowTitle(), u"ucon64"_s);
         const QStringList lines = console->Text1->toPlainText().split(u'\n');
-        EXPECT_EQ(lines.mid(0, 2), QStringList({QStringLiteral("ucon64 ") + options,
-                                                QStringLiteral("in ") + QDir::currentPath()}));
+        EXPECT_EQ(lines.mid(0, 2),
+                  QStringList({u"ucon64 "_s + options, u"in "_s + QDir::currentPath()}));
         const int at = static_cast<int>(lines.indexOf(output));
         ASSERT_GE(at, 0) << console->Text1->toPlainText().toStdString();
         const QTextFragment fragment =
             console->Text1->document()->findBlockByNumber(at).begin().fragment();
         EXPECT_EQ(fragment.charFormat().foreground().color() == QColor(0xb0, 0, 0), error);
-        EXPECT_EQ(console->Command1->text(),
-                  result.ok() ? QStringLiteral("Stop") : QStringLiteral("Close"));
+        EXPECT_EQ(console->Command1->text(), result.ok() ? u"Stop"_s : u"Close"_s);
         EXPECT_TRUE(result.ok() || lines.contains(result.reason() + u'.'));
     }
 }
@@ -263,8 +252,7 @@ TEST(QtPrompterTest, EscapeCancels) {
             if (QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }))
                 QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
         });
-        EXPECT_EQ(prompter.message(QStringLiteral("Insert new disk"), {}, buttons,
-                                   QStringLiteral("GAME.2: part 2 of 3")),
+        EXPECT_EQ(prompter.message(u"Insert new disk"_s, {}, buttons, u"GAME.2: part 2 of 3"_s),
                   answer);
     }
 }
