@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The main of every test program: offscreen unless a display is asked for, one QApplication.
 #include <QApplication>
 #include <gtest/gtest.h>
 
