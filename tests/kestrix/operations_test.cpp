@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "", "--xswc {work}/G.SWC --port=378", 'd'},
         Scenario{"a send without its file", "", "", "", &Form1::Command14, "ok",
                  "Cannot read \"{work}/\" (no file is selected).", "", ""},
-        Scenario{"Receive SRAM, relative: into the program folder", "", "d/NEW.SRM=text:user", "",
+        Scenario{"Receive SRAM, relative: into the working folder", "", "d/NEW.SRM=text:user", "",
                  &Form1::Command13, ">NEW.SRM",
                  "Please enter destination directory and filename (eg. "
                  "C:\\YourDir\\SRAMDUMP.SRM). This file must NOT exist!",
