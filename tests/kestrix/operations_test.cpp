@@ -121,8 +121,9 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
         for (qsizetype i = 0; i < runs.size(); ++i)
             EXPECT_EQ(runs[i].argv.join(u' '), expected[i]);
     }
-    if (s.cwd)
+    if (s.cwd) {
         EXPECT_EQ(invocations().value(0).cwd, QDir(s.cwd == 'w' ? own : data).canonicalPath());
+    }
     EXPECT_EQ(filesIn(programFolder), QStringList(u"ucon64"_s))
         << "the program folder may be the system's";
 }
