@@ -96,8 +96,8 @@ struct Invocation {
     QStringList argv; // without the program name
 };
 
-// A program folder holding the stand-in tool, kestrix's own working folder apart from it (as
-// where the program folder is the system's), a floppy folder, a private staging folder and two
+// A program folder holding the stand-in tool, a working folder apart from it (as when the
+// program folder is the system's), a floppy folder, a private staging folder and two
 // volumes ("/" at c, "/data" at d) in a fresh temporary folder; the browser starts in c/roms.
 // The working folder, PATH, the stand-in's switches and any mount are put back after each test.
 class KestrixTest : public ::testing::Test {
