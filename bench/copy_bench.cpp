@@ -71,12 +71,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     makePart();
-    RatioReporter reporter([](const RatioReporter::Times& t) {
+    RunAndPrintRatios([](const RatioReporter::Times& t) {
         std::printf("CopyFile, synced: %.2fx cp (goal: at most 1.3x)\n",
                     t.at("BM_CopyFile/real_time") / t.at("BM_Cp/real_time"));
     });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
     delete folder;
     return 0;
 }

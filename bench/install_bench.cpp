@@ -4,6 +4,7 @@
 // the number of files: its "ratio" of time per file at 4,000 files to that at 500 stays near 1.
 #include "core/platform.h"
 #include "core/prompter.h"
+#include "ratio.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -150,8 +151,7 @@ BENCHMARK(BM_Install2000_vs_cp)->UseManualTime()->Unit(benchmark::kMillisecond)-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    OffscreenUnlessAsked();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -70,19 +70,16 @@ BENCHMARK(BM_FileListRefresh)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    OffscreenUnlessAsked();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     makeFolder();
-    RatioReporter reporter([](const RatioReporter::Times& t) {
+    RunAndPrintRatios([](const RatioReporter::Times& t) {
         for (const char* name : {"BM_ListFiles", "BM_FileListRefresh"})
             std::printf("%-20s %6.2f ms  %5.2fx bare readdir  %5.2fx bare QDir::entryList\n", name,
                         t.at(name), t.at(name) / t.at("BM_BareReaddir"),
                         t.at(name) / t.at("BM_BareEntryList"));
     });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
     delete folder;
     return 0;
 }

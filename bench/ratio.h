@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QtGlobal>
 #include <benchmark/benchmark.h>
 #include <functional>
 #include <map>
@@ -26,3 +27,16 @@ private:
     std::function<void(const Times&)> print_;
     Times times_;
 };
+
+// Windows in a benchmark go to Qt's offscreen platform unless a display is asked for.
+inline void OffscreenUnlessAsked() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// Runs the benchmarks the command line chose, then prints the program's ratios.
+inline void RunAndPrintRatios(std::function<void(const RatioReporter::Times&)> print) {
+    RatioReporter reporter(std::move(print));
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+}

@@ -52,17 +52,14 @@ BENCHMARK(BM_RunAndWait)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    OffscreenUnlessAsked();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter([](const RatioReporter::Times& t) {
+    RunAndPrintRatios([](const RatioReporter::Times& t) {
         const double run = t.at("BM_RunAndWait/real_time");
         std::printf("RunAndWait with its console window: %.2f ms, %.2fx a bare spawn "
                     "(goal: at most 2x and under 50 ms)\n",
                     run, run / t.at("BM_BareSpawn/real_time"));
     });
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
     return 0;
 }
