@@ -2,15 +2,10 @@
 // Every operation end to end, through its button and the stand-in tool: one row a scenario of
 // files laid out, a file selected, the boxes answered, and what the user saw and what lies where
 // afterwards.
-#include "core/join.h"
-#include "core/parts.h"
-#include "core/split.h"
 #include "support.h"
-#include "ui/lists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -31,6 +26,9 @@ struct Scenario {
     const char* runs;    // "|"-separated argv of each run, blank-separated; nullptr: unchecked
     char cwd = 0;        // 'w': the tool ran in the working folder, 'd': the folder it was in
 };
+
+// In the order of Prompter::Answer.
+const QStringList Answers = {u"ok"_s, u"cancel"_s, u"yes"_s, u"no"_s, u"retry"_s};
 
 void PrintTo(const Scenario& s, std::ostream* os) {
     *os << s.label;
@@ -86,12 +84,7 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
         if (answer.startsWith(u'>'))
             prompter.type(answer.mid(1), before);
         else
-            prompter.answer(answer == u"cancel"  ? Prompter::Answer::Cancel
-                            : answer == u"yes"   ? Prompter::Answer::Yes
-                            : answer == u"no"    ? Prompter::Answer::No
-                            : answer == u"retry" ? Prompter::Answer::Retry
-                                                 : Prompter::Answer::Ok,
-                            before);
+            prompter.answer(Prompter::Answer(Answers.indexOf(answer)), before);
     }
     QDir::setCurrent(data);
 

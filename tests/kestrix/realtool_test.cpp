@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The buttons against the real ucon64, built from its source by the build, and floppies of real
 // size where a tmpfs can be mounted.
-#include "core/join.h"
 #include "core/parts.h"
 #include "core/split.h"
 
 #include "support.h"
 #include "ui/console.h"
-#include "ui/lists.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -147,7 +145,7 @@ TEST_F(RealToolTest, FloppiesOfRealSizeTakeWholePartsOrSaySo) {
     EXPECT_EQ(prompter.texts()[3],
               DiskCopyFailedMessage(u"GAME.1 needs 1,052,672 bytes on the disk, "
                                     "which has room for 856,064."_s));
-    EXPECT_EQ(disks->files(1), QStringList(u"OTHER.DAT"_s));
+    EXPECT_EQ(filesIn(path(u"box/disk1"_s)), QStringList(u"OTHER.DAT"_s));
 
     disks->insert(4);
     form->Drive1->setCurrentIndex(0);

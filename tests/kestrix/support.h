@@ -172,21 +172,14 @@ protected:
         }
         return runs;
     }
-    // Mounts for one test, undone after it, also when it fails; false without the right to
-    // mount (root). A tmpfs of the given size, or the folder over itself, read-only.
+    // A tmpfs of the given size over the folder for one test, unmounted after it, also when it
+    // fails; false without the right to mount (root).
     bool mountTmpfs(const QString& folder, qint64 bytes) {
         const QByteArray size = "size=" + QByteArray::number(bytes);
         if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size.constData()))
             return false;
         mounts_.append(folder);
         return true;
-    }
-    bool mountReadOnly(const QString& folder) {
-        const QByteArray name = QFile::encodeName(folder);
-        if (::mount(name.constData(), name.constData(), nullptr, MS_BIND, nullptr) != 0)
-            return false;
-        mounts_.append(folder);
-        return !::mount(nullptr, name.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, {});
     }
 
     QTemporaryDir tmp;
@@ -214,9 +207,6 @@ public:
     void eject() {
         move(drive_, folder(inDrive_));
         inDrive_ = 0;
-    }
-    QStringList files(int disk) const {
-        return QDir(folder(disk)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
 
 private:

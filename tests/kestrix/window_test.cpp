@@ -1,19 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows: the main window's controls and browser, the header panel, the title, the About
 // window, the tool's console window, and the message boxes.
-#include "core/credit.h"
-#include "core/title.h"
 #include "support.h"
 #include "ui/console.h"
 #include "ui/form2.h"
-#include "ui/lists.h"
 #include "ui/qtprompter.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
