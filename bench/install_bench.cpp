@@ -4,6 +4,7 @@
 // the number of files: its "ratio" of time per file at 4,000 files to that at 500 stays near 1.
 #include "core/platform.h"
 #include "core/prompter.h"
+#include "paired.h"
 #include "ratio.h"
 #include "ui/form1.h"
 
@@ -134,17 +135,8 @@ BENCHMARK(BM_InstallPerFile_4000_vs_500)
     ->Iterations(5);
 
 void BM_Install2000_vs_cp(benchmark::State& state) {
-    double ours = 0, theirs = 0;
-    for (auto _ : state) {
-        const double one = timeInstall(2000);
-        theirs += timeCp(2000);
-        ours += one;
-        state.SetIterationTime(one);
-    }
-    const auto runs = static_cast<double>(state.iterations());
-    state.counters["ours_ms"] = ours / runs * 1e3;
-    state.counters["cp_ms"] = theirs / runs * 1e3;
-    state.counters["ratio"] = ours / theirs;
+    TimePaired(
+        state, "cp", [] { return timeInstall(2000); }, [] { return timeCp(2000); });
 }
 BENCHMARK(BM_Install2000_vs_cp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // pkunzip against Debian's unzip on the same archives, run by turns in each iteration so both
 // see the same machine load. The "ratio" counter is our time over unzip's.
+#include "paired.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <benchmark/benchmark.h>
@@ -118,17 +120,14 @@ void BM_Unpack(benchmark::State& state, const char* archiveName) {
         return;
     }
     const std::string archive = (folder / archiveName).string();
-    double ours = 0, theirs = 0;
-    for (auto _ : state) {
-        const double one = TimeRun({PKUNZIP_PATH, "-d", "-o", archive});
-        theirs += TimeRun({unzipProgram, "-o", "-qq", archive});
-        ours += one;
-        state.SetIterationTime(one);
-    }
-    const auto runs = static_cast<double>(state.iterations());
-    state.counters["ours_ms"] = ours / runs * 1e3;
-    state.counters["unzip_ms"] = theirs / runs * 1e3;
-    state.counters["ratio"] = ours / theirs;
+    TimePaired(
+        state, "unzip",
+        [&] {
+            return TimeRun({PKUNZIP_PATH, "-d", "-o", archive});
+        },
+        [&] {
+            return TimeRun({unzipProgram, "-o", "-qq", archive});
+        });
 }
 BENCHMARK_CAPTURE(BM_Unpack, small_files_2000, "small.zip")
     ->UseManualTime()

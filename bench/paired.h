@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <benchmark/benchmark.h>
+#include <string>
+
+// Times ours and theirs in turn each iteration, so both see the same cache and disk. The
+// benchmark's time is ours; the counters give both means in ms and their ratio.
+template <typename Ours, typename Theirs>
+void TimePaired(benchmark::State& state, const std::string& theirName, Ours ours, Theirs theirs) {
+    double oursTotal = 0, theirsTotal = 0;
+    for (auto _ : state) {
+        const double one = ours();
+        theirsTotal += theirs();
+        oursTotal += one;
+        state.SetIterationTime(one);
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["ours_ms"] = oursTotal / runs * 1e3;
+    state.counters[theirName + "_ms"] = theirsTotal / runs * 1e3;
+    state.counters["ratio"] = oursTotal / theirsTotal;
+}
