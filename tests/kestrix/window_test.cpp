@@ -199,9 +199,7 @@ TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
         form = makeForm();
         bool waited = false;
         const QString phase = form->Label9->text();
-        QTimer during;
-        during.setSingleShot(true);
-        QObject::connect(&during, &QTimer::timeout, [&, wait = wait] {
+        QTimer::singleShot(0, form.get(), [&, wait = wait] {
             QTest::mouseClick(form->Command4, Qt::LeftButton);
             if (!*wait)
                 return;
@@ -210,7 +208,6 @@ TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
             EXPECT_EQ(form->Label9->text(), phase) << "the title must stand still";
             form->ToolWindow()->close();
         });
-        during.start(0);
 
         const RunResult result = form->RunAndWait(u"ucon64 "_s + options);
 
