@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every operation end to end, through its button and the stand-in tool: one row a scenario of
-// files laid out, a file selected, the boxes answered, and what the user saw and what lies where
-// afterwards.
-#include "support.h"
+// Every operation end to end, through its button and the stand-in tool.
+#include "scenario.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,114 +10,6 @@
 
 namespace kestrix::test {
 namespace {
-
-struct Scenario {
-    const char* label;
-    const char* env;      // "NAME=value" for the stand-in, or ""
-    const char* files;    // "path=content;..." content: rom:N, raw:N (no header), part:K, text:T
-    const char* selected; // "folder/name" to select; "a:NAME" on the floppy drive; "" nothing
-    QPushButton* Form1::*button;
-    const char* answers; // "|"-separated: >TEXT types, else ok cancel yes no retry, and @N
-                         // after one first inserts disk N, @- first takes the disk out
-    const char* shown;   // "|"-separated beginnings of each box's text
-    const char* after;   // "path=content;!absent;folder/#count;..."
-    const char* runs;    // "|"-separated argv of each run, blank-separated; nullptr: unchecked
-    char cwd = 0;        // 'w': the tool ran in the working folder, 'd': the folder it was in
-};
-
-// In the order of Prompter::Answer.
-const QStringList Answers = {u"ok"_s, u"cancel"_s, u"yes"_s, u"no"_s, u"retry"_s};
-
-void PrintTo(const Scenario& s, std::ostream* os) {
-    *os << s.label;
-}
-
-class OperationTest : public KestrixTest, public ::testing::WithParamInterface<Scenario> {
-protected:
-    QString expand(QString text) const {
-        for (const auto& [key, value] : {std::pair{"{own}", own},
-                                         {"{work}", work},
-                                         {"{floppy}", floppy},
-                                         {"{staging}", staging},
-                                         {"{d}", data}})
-            text.replace(QLatin1String(key), value);
-        return text;
-    }
-    QByteArray content(const QString& made) const {
-        const QString kind = made.section(u':', 0, 0), arg = made.section(u':', 1);
-        if (kind == u"rom" || kind == u"raw")
-            return RomImage(arg.toInt() * Mbit).mid(kind == u"raw" ? 512 : 0);
-        if (kind == u"part")
-            return RomImage(Mbit, arg.at(0).toLatin1());
-        return kind == u"copier" ? CopierData() : arg.toUtf8();
-    }
-    QStringList list(const char* text, QChar separator) const {
-        return expand(QString::fromUtf8(text)).split(separator, Qt::SkipEmptyParts);
-    }
-};
-
-TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
-    const Scenario& s = GetParam();
-    if (*s.env)
-        qputenv(QByteArray(s.env).split('=')[0], QByteArray(s.env).split('=')[1]);
-    for (const QString& file : list(s.files, u';'))
-        writeFile(file.section(u'=', 0, 0), content(file.section(u'=', 1)));
-    DiskBox disks(floppy, path(u"box"_s));
-    auto form = makeForm();
-    const QString selected = QString::fromUtf8(s.selected);
-    if (selected.startsWith(u"a:"_s)) {
-        disks.insert(1);
-        form->Drive1->setCurrentIndex(0);
-        select(*form, floppy, selected.mid(2));
-    } else if (!selected.isEmpty()) {
-        select(*form, path(selected.section(u'/', 0, -2)), selected.section(u'/', -1));
-    }
-    for (const QString& step : list(s.answers, u'|')) {
-        const QString answer = step.section(u'@', 0, 0), disk = step.section(u'@', 1);
-        std::function<void()> before;
-        if (disk == u"-")
-            before = [&] { disks.eject(), QDir(floppy).removeRecursively(); };
-        else if (!disk.isEmpty())
-            before = [&disks, n = disk.toInt()] { disks.insert(n); };
-        if (answer.startsWith(u'>'))
-            prompter.type(answer.mid(1), before);
-        else
-            prompter.answer(Prompter::Answer(Answers.indexOf(answer)), before);
-    }
-    QDir::setCurrent(data);
-
-    (form.get()->*s.button)->click();
-    if (selected.startsWith(u"a:"_s) || QByteArray(s.answers).contains('@'))
-        disks.eject(); // the disk in the drive back into the box, for the checks
-
-    const QStringList shown = list(s.shown, u'|');
-    ASSERT_EQ(prompter.texts().size(), shown.size()) << prompter.texts().join(u'\n').toStdString();
-    for (qsizetype i = 0; i < shown.size(); ++i)
-        EXPECT_TRUE(prompter.texts()[i].startsWith(shown[i])) << prompter.texts()[i].toStdString();
-    for (const QString& check : list(s.after, u';')) {
-        if (check.startsWith(u'!'))
-            EXPECT_FALSE(QFileInfo::exists(path(check.mid(1)))) << check.toStdString();
-        else if (check.contains(u"/#"_s))
-            EXPECT_EQ(filesIn(path(check.section(u"/#"_s, 0, 0))).size(),
-                      check.section(u"/#"_s, 1).toInt())
-                << check.toStdString();
-        else
-            EXPECT_TRUE(readFile(check.section(u'=', 0, 0)) == content(check.section(u'=', 1)))
-                << check.toStdString();
-    }
-    if (s.runs) {
-        const QList<Invocation> runs = invocations();
-        const QStringList expected = list(s.runs, u'|');
-        ASSERT_EQ(runs.size(), expected.size());
-        for (qsizetype i = 0; i < runs.size(); ++i)
-            EXPECT_EQ(runs[i].argv.join(u' '), expected[i]);
-    }
-    if (s.cwd) {
-        EXPECT_EQ(invocations().value(0).cwd, QDir(s.cwd == 'w' ? own : data).canonicalPath());
-    }
-    EXPECT_EQ(filesIn(programFolder), QStringList(u"ucon64"_s))
-        << "the program folder may be the system's";
-}
 
 // Split: the destination, the size (at most 11 Mbit for floppies), the tool, then the checks.
 INSTANTIATE_TEST_SUITE_P(

@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "scenario.h"
+
+#include "ui/console.h"
+
+#include <QPlainTextEdit>
+
+namespace kestrix::test {
+namespace {
+
+// In the order of Prompter::Answer.
+const QStringList Answers = {u"ok"_s, u"cancel"_s, u"yes"_s, u"no"_s, u"retry"_s};
+
+} // namespace
+
+TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
+    const Scenario& s = GetParam();
+    const QStringList env = list(s.env, u' ');
+    const bool real = env.contains(u"real"_s);
+    if (real) {
+        if (!*KESTRIX_REAL_UCON64) {
+            if (qEnvironmentVariableIsSet("KESTRIX_REQUIRE_REAL_TOOL"))
+                FAIL() << "the real ucon64 was not built: configure with -DKESTRIX_UCON64_SOURCE";
+            GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
+        }
+        const QString tool = programFolder + u"/ucon64"_s;
+        ASSERT_TRUE(QFile::remove(tool) && QFile::copy(QStringLiteral(KESTRIX_REAL_UCON64), tool));
+        QDir().mkpath(path(u"home"_s));
+        qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+    }
+    // A 1.44 MB disk: the floppy folder becomes a volume with 1,457,664 bytes of room.
+    if (env.contains(u"floppy"_s) && !mountTmpfs(floppy, 1457664))
+        GTEST_SKIP() << "mounting a floppy-sized tmpfs needs root";
+    for (const QString& setting : env)
+        if (setting.contains(u'='))
+            qputenv(setting.section(u'=', 0, 0).toLatin1(), setting.section(u'=', 1).toLocal8Bit());
+    for (const QString& file : list(s.files, u';'))
+        writeFile(file.section(u'=', 0, 0), content(file.section(u'=', 1)));
+    DiskBox disks(floppy, path(u"box"_s));
+    auto form = makeForm();
+    for (const QString& step : list(s.answers, u'|')) {
+        const QString answer = step.section(u'@', 0, 0), disk = step.section(u'@', 1);
+        std::function<void()> before;
+        if (disk == u"-")
+            before = [&] { disks.eject(), QDir(floppy).removeRecursively(); };
+        else if (!disk.isEmpty())
+            before = [&disks, n = disk.toInt()] { disks.insert(n); };
+        if (answer.startsWith(u'>'))
+            prompter.type(answer.mid(1), before);
+        else
+            prompter.answer(Prompter::Answer(Answers.indexOf(answer)), before);
+    }
+    QDir::setCurrent(data);
+    bool floppyUsed = QByteArray(s.answers).contains('@');
+    const auto press = [&](const QString& selected, QPushButton* Form1::*button) {
+        if (selected.startsWith(u"a:"_s)) {
+            disks.insert(std::max(1, selected.section(u'@', 1).toInt()));
+            form->Drive1->setCurrentIndex(0);
+            select(*form, floppy, selected.mid(2).section(u'@', 0, 0));
+            floppyUsed = true;
+        } else if (!selected.isEmpty()) {
+            select(*form, path(selected.section(u'/', 0, -2)), selected.section(u'/', -1));
+        }
+        (form.get()->*button)->click();
+    };
+
+    press(QString::fromUtf8(s.selected), s.button);
+    if (s.thenButton)
+        press(QString::fromUtf8(s.thenSelected), s.thenButton);
+    if (floppyUsed)
+        disks.eject(); // the disk in the drive back into the box, for the checks
+
+    const QStringList shown = list(s.shown, u'|');
+    ASSERT_EQ(prompter.texts().size(), shown.size()) << prompter.texts().join(u'\n').toStdString();
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        EXPECT_TRUE(prompter.texts()[i].startsWith(shown[i])) << prompter.texts()[i].toStdString();
+    for (const QString& check : list(s.after, u';')) {
+        if (!check.contains(u'=') && !check.contains(u'#'))
+            EXPECT_EQ(QFileInfo::exists(path(QString(check).remove(u'!'))), !check.startsWith(u'!'))
+                << check.toStdString();
+        else if (check.contains(u"/#"_s))
+            EXPECT_EQ(filesIn(path(check.section(u"/#"_s, 0, 0))).size(),
+                      check.section(u"/#"_s, 1).toInt())
+                << check.toStdString();
+        else
+            EXPECT_EQ(readFile(check.section(u'=', 0, 0).remove(u'~')) ==
+                          content(check.section(u'=', 1)),
+                      !check.startsWith(u'~'))
+                << check.toStdString();
+    }
+    // The real tool keeps no log: its run is read back from the console window.
+    const QString console =
+        form->ToolWindow() ? form->ToolWindow()->Text1->toPlainText() : QString();
+    EXPECT_FALSE(console.contains(u"unrecognized option"_s)) << console.toStdString();
+    if (s.runs) {
+        QStringList runs;
+        for (const Invocation& run : invocations())
+            runs.append(run.argv.join(u' '));
+        if (real && !console.isEmpty())
+            runs = {console.section(u'\n', 0, 0).mid(7)}; // after "ucon64 "
+        EXPECT_EQ(runs, list(s.runs, u'|'));
+    }
+    if (s.cwd) {
+        EXPECT_EQ(invocations().value(0).cwd, QDir(s.cwd == 'w' ? own : data).canonicalPath());
+    }
+    EXPECT_EQ(filesIn(programFolder), QStringList(u"ucon64"_s))
+        << "the program folder may be the system's";
+}
+
+} // namespace kestrix::test
