@@ -8,7 +8,13 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace kestrix {
 
@@ -38,6 +44,7 @@ QString RunResult::reason() const {
 }
 
 ToolProcess::ToolProcess(QObject* parent) : QObject(parent) {
+    err_.error = true;
     connect(&process_, &QProcess::readyReadStandardOutput, this,
             [this] { read(QProcess::StandardOutput); });
     connect(&process_, &QProcess::readyReadStandardError, this,
@@ -50,6 +57,8 @@ ToolProcess::~ToolProcess() {
         process_.kill();
         process_.waitForFinished();
     }
+    if (terminal_ >= 0)
+        ::close(terminal_);
 }
 
 Status ToolProcess::start(const QString& commandLine, const QString& programFolder) {
@@ -63,7 +72,36 @@ Status ToolProcess::start(const QString& commandLine, const QString& programFold
                            .arg(result_.program, QDir::toNativeSeparators(programFolder))};
     process_.setProgram(result_.resolved);
     process_.setArguments(argv);
+    int tool = -1;
+    struct winsize size {};
+    size.ws_row = 24;
+    size.ws_col = 80;
+    if (::openpty(&terminal_, &tool, nullptr, nullptr, &size) == 0) {
+        // Keys reach the tool one by one, unechoed, and a line ends in a line feed alone.
+        struct termios mode {};
+        ::tcgetattr(tool, &mode);
+        mode.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON);
+        mode.c_oflag &= ~static_cast<tcflag_t>(ONLCR);
+        mode.c_cc[VMIN] = 1;
+        mode.c_cc[VTIME] = 0;
+        ::tcsetattr(tool, TCSANOW, &mode);
+        ::fcntl(terminal_, F_SETFD, FD_CLOEXEC);
+        ::fcntl(terminal_, F_SETFL, ::fcntl(terminal_, F_GETFL) | O_NONBLOCK);
+        ::fcntl(tool, F_SETFD, FD_CLOEXEC);
+        process_.setStandardInputFile(QProcess::nullDevice());
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.setChildProcessModifier([tool] {
+            ::setsid();
+            ::ioctl(tool, TIOCSCTTY, 0);
+            ::dup2(tool, STDIN_FILENO);
+            ::dup2(tool, STDOUT_FILENO);
+        });
+        terminalReady_ = new QSocketNotifier(terminal_, QSocketNotifier::Read, this);
+        connect(terminalReady_, &QSocketNotifier::activated, this, &ToolProcess::readTerminal);
+    }
     process_.start(); // its input stays open: the tool reads "q" there to abort
+    if (tool >= 0)
+        ::close(tool);
     if (!process_.waitForStarted(-1)) {
         result_.status = RunResult::Status::FailedToStart;
         return Failure{QStringLiteral("Could not start \"%1\" (%2): %3")
@@ -81,7 +119,10 @@ void ToolProcess::stop() {
     if (!running_ || result_.stopped)
         return;
     result_.stopped = true;
-    process_.write("q");
+    if (terminal_ >= 0)
+        (void)!::write(terminal_, "q", 1);
+    else
+        process_.write("q");
     QTimer::singleShot(grace_, this, [this] {
         if (!running_)
             return;
@@ -94,41 +135,93 @@ void ToolProcess::stop() {
 }
 
 void ToolProcess::read(QProcess::ProcessChannel channel) {
-    const bool isError = channel == QProcess::StandardError;
     process_.setReadChannel(channel);
-    const QByteArray bytes = process_.readAll();
-    if (bytes.isEmpty())
-        return;
-    if (echo_) {
-        std::fwrite(bytes.constData(), 1, bytes.size(), isError ? stderr : stdout);
-        std::fflush(isError ? stderr : stdout);
-    }
-    Stream& stream = isError ? err_ : out_;
-    const QString text = stream.decoder.decode(bytes);
-    noteLines(stream, text, false);
-    Q_EMIT output(text, isError);
+    take(channel == QProcess::StandardError ? err_ : out_, process_.readAll(), false);
 }
 
-void ToolProcess::noteLines(Stream& stream, const QString& text, bool flush) {
+void ToolProcess::readTerminal() {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(terminal_, buffer, sizeof buffer);
+        if (n > 0) {
+            take(out_, QByteArray(buffer, n), false);
+            continue;
+        }
+        // EIO: the tool and everything it started have closed the terminal.
+        if (n == 0 || errno != EAGAIN)
+            terminalReady_->setEnabled(false);
+        return;
+    }
+}
+
+namespace {
+
+// Terminal escape sequences (the progress bar's colours) are no text for the window. A sequence
+// cut off at the end waits in pending for the next read.
+QString WithoutEscapes(QString& pending, const QString& text) {
+    const QString all = pending + text;
+    pending.clear();
+    QString plain;
+    plain.reserve(all.size());
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        if (all[i] != u'\x1b') {
+            plain += all[i];
+            continue;
+        }
+        qsizetype end = i + 1;
+        if (end < all.size() && all[end] == u'[') {
+            while (++end < all.size() && !(all[end] >= u'@' && all[end] <= u'~')) {
+            }
+        } else if (end < all.size() && all[end] == u']') {
+            while (++end < all.size() && all[end] != u'\a') {
+            }
+        }
+        if (end >= all.size()) {
+            pending = all.mid(i);
+            break;
+        }
+        i = end;
+    }
+    return plain;
+}
+
+} // namespace
+
+void ToolProcess::take(Stream& stream, const QByteArray& bytes, bool flush) {
+    if (echo_ && !bytes.isEmpty()) {
+        std::fwrite(bytes.constData(), 1, bytes.size(), stream.error ? stderr : stdout);
+        std::fflush(stream.error ? stderr : stdout);
+    }
+    const QString text = WithoutEscapes(stream.escape, stream.decoder.decode(bytes));
+    // The output goes on as it comes, so a progress line shows before its line end; error output
+    // a line at a time, since the tool's notes there ("NOTE: ... creating...OK") are no errors.
+    if (!stream.error && !text.isEmpty())
+        Q_EMIT output(text, false);
     stream.line += text;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= stream.line.size(); ++i) {
         const bool atEnd = i == stream.line.size();
-        if (atEnd ? !flush : stream.line[i] != u'\n' && stream.line[i] != u'\r')
+        if (atEnd ? !flush || start == i : stream.line[i] != u'\n' && stream.line[i] != u'\r')
             continue;
         const QString line = stream.line.mid(start, i - start);
         if (line.startsWith(QLatin1String("ERROR:")))
             result_.errors.append(line.trimmed());
+        if (stream.error)
+            Q_EMIT output(stream.line.mid(start, i + 1 - start),
+                          !line.startsWith(QLatin1String("NOTE:")));
         start = i + 1;
     }
     stream.line.remove(0, std::min(start, stream.line.size()));
 }
 
 void ToolProcess::end(int exitCode, QProcess::ExitStatus status) {
-    read(QProcess::StandardOutput);
+    if (terminal_ >= 0)
+        readTerminal();
+    else
+        read(QProcess::StandardOutput);
     read(QProcess::StandardError);
-    noteLines(out_, {}, true);
-    noteLines(err_, {}, true);
+    take(out_, {}, true);
+    take(err_, {}, true);
     result_.status = RunResult::Status::Finished;
     result_.exitCode = exitCode;
     result_.crashed = status == QProcess::CrashExit;

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
@@ -64,13 +65,20 @@ Q_SIGNALS:
 private:
     struct Stream {
         QStringDecoder decoder{QStringDecoder::System};
-        QString line; // the unfinished last line, to spot "ERROR:" lines
+        QString line;   // the unfinished last line, to spot "ERROR:" lines
+        QString escape; // the start of a terminal escape sequence cut off by a read
+        bool error = false;
     };
     void read(QProcess::ProcessChannel channel);
-    void noteLines(Stream& stream, const QString& text, bool flush);
+    void readTerminal();
+    void take(Stream& stream, const QByteArray& bytes, bool flush);
     void end(int exitCode, QProcess::ExitStatus status);
 
     QProcess process_;
+    // The tool's input and output on a pseudo-terminal, as at a terminal: its C library then
+    // hands over each line as it is printed. -1 where none could be had: pipes instead.
+    int terminal_ = -1;
+    QSocketNotifier* terminalReady_ = nullptr;
     RunResult result_;
     Stream out_, err_;
     bool running_ = false;
