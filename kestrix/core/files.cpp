@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kestrix {
@@ -164,6 +165,28 @@ Status EnterFolder(const QString& folder) {
     return Failure{QStringLiteral("Cannot work in the folder \"%1\": it is missing or out of "
                                   "reach.")
                        .arg(folder)};
+}
+
+QString ToolName(const QString& name, const QString& suffix) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return (dot > 0 ? name.left(dot) : name) + suffix;
+}
+
+std::optional<FileId> IdOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileId{info.st_dev, info.st_ino, info.st_size,
+                  info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec};
+}
+
+QString FindFile(const QString& folder, const FileId& id) {
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names)
+        if (IdOf(dir.filePath(name)) == id)
+            return dir.filePath(name);
+    return {};
 }
 
 QStringList RemoveFiles(const QStringList& paths) {

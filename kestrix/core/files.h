@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace kestrix {
 
@@ -39,5 +40,22 @@ QString NotRemovedMessage(const QStringList& paths);
 
 // Makes the folder the working folder, where the tool runs.
 Status EnterFolder(const QString& folder);
+
+// The name with its last suffix replaced, as the tool names what it writes: GAME.SWC keeps its
+// backup as GAME.bak, splits into GAME.1 and joins into GAME.tmp. A leading dot is no suffix.
+QString ToolName(const QString& name, const QString& suffix);
+
+// Which file a path holds: the tool keeps a backup by renaming the original, so the same file
+// can be found again under another name, and a rewritten one told apart.
+struct FileId {
+    quint64 device = 0, inode = 0;
+    qint64 size = -1, modified = 0; // modified in nanoseconds
+    friend bool operator==(const FileId&, const FileId&) = default;
+};
+// Nothing for a path that holds no regular file.
+std::optional<FileId> IdOf(const QString& path);
+// The regular file in the folder that is this very file, wherever it was renamed to; empty
+// when it is gone or was changed.
+QString FindFile(const QString& folder, const FileId& id);
 
 } // namespace kestrix

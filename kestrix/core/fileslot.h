@@ -22,6 +22,13 @@ private:
     QFile file_;
 };
 
+// Opens a file for reading only when it is a regular file, links followed: a named pipe or a
+// device would block the window or never end.
+Status OpenRegular(QFile& file, const QString& path);
+
+// A typed output that is a pipe, a device or a socket, links followed.
+QString NotRegularMessage(const QString& path);
+
 // What a button says when the selected file cannot be read; reason in the system's words.
 QString CannotReadMessage(const QString& path, const QString& reason);
 

@@ -2,6 +2,7 @@
 #include "core/join.h"
 
 #include "core/files.h"
+#include "core/fileslot.h"
 #include "core/parts.h"
 #include "core/transfer.h"
 
@@ -100,6 +101,10 @@ bool ConfirmOutput(Prompter& ask, const QString& output) {
         ask.message(QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(output));
         return false;
     }
+    if (info.exists() && !info.isFile()) {
+        ask.message(NotRegularMessage(output));
+        return false;
+    }
     if (!info.absoluteDir().exists()) {
         ask.message(QStringLiteral("The folder \"%1\" does not exist.").arg(info.absolutePath()));
         return false;
@@ -182,11 +187,22 @@ bool JoinParts(const Operation& op, const QString& folder, const QString& name, 
         return false;
     const QString partsFolder = floppy ? work.path() : folder;
     const std::optional<PartSet> set = CheckedSet(ask, partsFolder, base, !floppy);
-    // A tool that failed has said why in its window.
-    if (!set || !op.run(JoinToolLine(partsFolder, name)).ok())
+    if (!set)
         return false;
+    const RunResult run = op.run(JoinToolLine(partsFolder, name));
     const QString tmpName = base + QStringLiteral(".tmp");
     const QFileInfo tmp(work.filePath(tmpName));
+    if (!run.started()) // the window has said why
+        return false;
+    if (!run.ok()) {
+        // Nothing of the user's has that name (checked before), so what lies there is this run's.
+        const QString removed = !tmp.exists() ? QStringLiteral("It wrote no %1.").arg(tmpName)
+                                : RemoveFiles({tmp.filePath()}).isEmpty()
+                                    ? QStringLiteral("The unfinished %1 was removed.").arg(tmpName)
+                                    : NotRemovedMessage({tmp.filePath()});
+        ask.message(run.reason() + QStringLiteral(". ") + removed);
+        return false;
+    }
     if (!tmp.isFile()) {
         op.showOutput();
         ask.message(NoJoinedFileMessage(tmpName));
@@ -217,13 +233,13 @@ void Join(const Operation& op, const QString& folder, const QString& name, bool 
         ask.input(QStringLiteral("Please enter output path and filename (e.g. C:\\YourROM.swc)"));
     if (answer.isEmpty())
         return;
-    const QString hostOutput = HostPath(answer, op.platform.floppyRoot);
-    if (hostOutput.isEmpty()) {
-        ask.message(NoFloppyMessage());
+    const Result<QString> typed = TypedPath(answer, op.platform);
+    if (!typed) {
+        ask.message(typed.error());
         return;
     }
     const QDir work(op.platform.workFolder);
-    const QString output = work.absoluteFilePath(hostOutput);
+    const QString output = *typed;
     const QString base = PartBase(name);
     // The join overwrites and deletes these names in the working folder, so none may be the
     // user's own file, nor the output.
@@ -250,8 +266,12 @@ void Join(const Operation& op, const QString& folder, const QString& name, bool 
         ask.message(NotRemovedMessage(left));
         done = false;
     }
+    // A relative answer lands in the working folder, which the user may not know.
     if (done)
-        ask.message(QStringLiteral("Done!"));
+        ask.message(QStringLiteral("Done!"), {}, Prompter::Buttons::Ok,
+                    QFileInfo(HostPath(answer, op.platform.floppyRoot)).isRelative()
+                        ? QStringLiteral("The joined image is \"%1\".").arg(output)
+                        : QString());
 }
 
 } // namespace kestrix

@@ -2,6 +2,7 @@
 #include "core/parts.h"
 
 #include "core/files.h"
+#include "core/fileslot.h"
 #include "core/header.h"
 #include "core/join.h"
 
@@ -30,8 +31,8 @@ QString Shortfall(const PartInfo& part) {
 } // namespace
 
 std::optional<PartInfo> ReadPart(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegular(file, path))
         return std::nullopt;
     PartInfo part{QFileInfo(path).fileName(), file.size()};
     const QByteArray header = file.read(HeaderBytes);

@@ -22,14 +22,15 @@ struct Volume {
 // Every fact about the host the program needs, read once by main() and handed to the window,
 // so tests can run it in temporary folders.
 struct Platform {
-    QString programFolder; // folder of the running executable, no trailing separator
-    QString workFolder;    // where the tool runs and joins, and relative answers are taken
-    QString floppyRoot;    // folder standing for drive a:, empty when there is none
-    QString stagingFolder; // parts on their way to floppies; see PrivateFolder
-    uint userId = 0;       // who runs the program, to tell a staging folder of ours
-    QString startFolder;   // the current folder at start
-    bool terminal = false; // started from a terminal, which shows the tool's output too
-    QList<Volume> volumes; // mounted volumes, without a:
+    QString programFolder;   // folder of the running executable, no trailing separator
+    QString workFolder;      // where the tool runs and joins, and relative answers are taken
+    QString floppyRoot;      // folder standing for drive a:, empty when there is none
+    QString stagingFolder;   // parts on their way to floppies; see PrivateFolder
+    QString stagingFallback; // when stagingFolder cannot be had (a runtime folder of another's)
+    uint userId = 0;         // who runs the program, to tell a staging folder of ours
+    QString startFolder;     // the current folder at start
+    bool terminal = false;   // started from a terminal, which shows the tool's output too
+    QList<Volume> volumes;   // mounted volumes, without a:
 
     static Platform fromSystem();
 };
@@ -43,6 +44,9 @@ QString WorkFolder(const QString& programFolder, const QString& dataHome);
 // wanted-2, wanted-3... Fails with the folder and the system's reason.
 Result<QString> PrivateFolder(const QString& wanted, uint userId);
 
+// The staging folder, or its fallback when it cannot be made ours; fails naming both.
+Result<QString> StagingFolder(const Platform& platform);
+
 // Drive a: first, then the volumes.
 QList<Volume> DriveList(const Platform& platform);
 
@@ -55,5 +59,10 @@ QString NoFloppyMessage();
 // A path as the user or a dialogue wrote it, with a leading "A:" meaning the floppy root; empty
 // for such a path when there is no floppy.
 QString HostPath(const QString& path, const QString& floppyRoot);
+
+// A path the user typed, as an absolute path on the host: "A:" is the floppy, a relative path
+// lies in the working folder. Another drive letter is refused, or "C:\GAME.swc" would become a
+// file of that very name.
+Result<QString> TypedPath(const QString& typed, const Platform& platform);
 
 } // namespace kestrix

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QtGlobal>
@@ -56,10 +57,11 @@ Platform Platform::fromSystem() {
     p.floppyRoot = findFloppyRoot();
     p.userId = ::getuid();
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    p.stagingFolder =
-        QFileInfo(runtime).isDir()
-            ? QDir(runtime).filePath(QStringLiteral("kestrix-staging"))
-            : QDir(QDir::tempPath()).filePath(QStringLiteral("kestrix-staging-%1").arg(p.userId));
+    p.stagingFallback =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("kestrix-staging-%1").arg(p.userId));
+    p.stagingFolder = QFileInfo(runtime).isDir()
+                          ? QDir(runtime).filePath(QStringLiteral("kestrix-staging"))
+                          : p.stagingFallback;
     p.startFolder = QDir::currentPath();
     p.terminal = ::isatty(STDOUT_FILENO) == 1;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
@@ -100,6 +102,17 @@ Result<QString> PrivateFolder(const QString& wanted, uint userId) {
                        .arg(wanted)};
 }
 
+Result<QString> StagingFolder(const Platform& platform) {
+    const Result<QString> wanted = PrivateFolder(platform.stagingFolder, platform.userId);
+    if (wanted || platform.stagingFallback.isEmpty() ||
+        platform.stagingFallback == platform.stagingFolder)
+        return wanted;
+    const Result<QString> fallback = PrivateFolder(platform.stagingFallback, platform.userId);
+    if (fallback)
+        return fallback;
+    return Failure{wanted.error() + u' ' + fallback.error()};
+}
+
 QList<Volume> DriveList(const Platform& platform) {
     QList<Volume> drives{{floppyDrive(), {}, platform.floppyRoot}};
     drives.append(platform.volumes);
@@ -138,6 +151,19 @@ QString HostPath(const QString& path, const QString& floppyRoot) {
     // Typed as a drive path, so its inner backslashes separate folders too.
     rest.replace(u'\\', u'/');
     return rest.isEmpty() ? floppyRoot : floppyRoot + u'/' + rest;
+}
+
+Result<QString> TypedPath(const QString& typed, const Platform& platform) {
+    static const QRegularExpression drive(QStringLiteral("^([A-Za-z]):"));
+    if (const QRegularExpressionMatch letter = drive.match(typed);
+        letter.hasMatch() && letter.captured(1).toUpper() != u"A")
+        return Failure{QStringLiteral("\"%1\" names drive %2:, which is not here: only A: stands "
+                                      "for a drive, the floppy. Enter a folder path instead.")
+                           .arg(typed, letter.captured(1).toUpper())};
+    const QString host = HostPath(typed, platform.floppyRoot);
+    if (host.isEmpty())
+        return Failure{NoFloppyMessage()};
+    return QDir(platform.workFolder).absoluteFilePath(host);
 }
 
 } // namespace kestrix

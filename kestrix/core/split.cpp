@@ -16,6 +16,8 @@
 
 namespace kestrix {
 
+using namespace Qt::StringLiterals;
+
 bool IsFloppyDestination(const QString& destination) {
     return destination.startsWith(QLatin1String("A:"), Qt::CaseSensitive);
 }
@@ -100,10 +102,55 @@ QString DiskCopyFailedMessage(const QString& reason) {
                                    "write-protected and click Retry.");
 }
 
+QString MissingFolderMessage(const QString& destination) {
+    return QStringLiteral("The folder %1 is not on the disk in drive A:. Insert a disk that has "
+                          "it, or make it on this disk, and click Retry.")
+        .arg(destination);
+}
+
 QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stagingFolder) {
     return QStringLiteral("Stopped. Not copied to disk: %1. They are in \"%2\".")
         .arg(remaining.join(QStringLiteral(", ")), stagingFolder);
 }
+
+namespace {
+
+constexpr qint64 MbitBytes = 131072;
+
+// How many parts the tool writes, by its own rule: whole Mbit of at least 4 per part, at most
+// nine parts, and only of an image larger than one part; none otherwise.
+int PartCount(qint64 bodyBytes, double mbit) {
+    const auto whole = static_cast<qint64>(std::min(mbit, 1e6));
+    if (whole < 4 || bodyBytes <= whole * MbitBytes)
+        return 0;
+    const qint64 parts = (bodyBytes + whole * MbitBytes - 1) / (whole * MbitBytes);
+    return parts > 9 ? 0 : static_cast<int>(parts);
+}
+
+// Only names of this image's parts: nothing else of the folder is the split's to remove.
+QStringList PartsOf(const QString& name, const QStringList& files) {
+    QStringList parts;
+    for (int number = 1; number <= 9; ++number)
+        if (const QString part = ToolName(name, u'.' + QString::number(number));
+            files.contains(part))
+            parts.append(part);
+    return parts;
+}
+
+// What removing this run's parts left behind, for the end of a message.
+QString RemovedParts(const QString& folder, const QStringList& parts) {
+    if (parts.isEmpty())
+        return QStringLiteral("It wrote no parts.");
+    QStringList paths;
+    for (const QString& part : parts)
+        paths.append(QDir(folder).filePath(part));
+    const QStringList left = RemoveFiles(paths);
+    return left.isEmpty()
+               ? QStringLiteral("The parts it wrote were removed: %1.").arg(parts.join(u", "_s))
+               : NotRemovedMessage(left);
+}
+
+} // namespace
 
 void Split(const Operation& op, const QString& folder, const QString& name) {
     if (name.isEmpty())
@@ -139,37 +186,53 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
     if (size.isEmpty())
         return;
 
-    QString output;
-    if (floppy) {
-        const Result<QString> staging = PrivateFolder(host.stagingFolder, host.userId);
-        if (!staging) {
-            ask.message(staging.error());
-            return;
-        }
-        output = *staging;
-    } else {
-        output = HostPath(destination, host.floppyRoot);
-        if (output.isEmpty()) {
-            ask.message(NoFloppyMessage());
-            return;
-        }
+    const Result<QString> output = floppy ? StagingFolder(host) : TypedPath(destination, host);
+    if (!output) {
+        ask.message(output.error());
+        return;
     }
     // The tool would fall back to its working folder for a folder that is not there.
-    const QString outputFolder = QDir(host.workFolder).absoluteFilePath(output);
+    const QString outputFolder = *output;
     if (!QFileInfo(outputFolder).isDir()) {
         ask.message(QStringLiteral("The folder \"%1\" does not exist.").arg(outputFolder));
         return;
     }
     const qint64 imageBody = QFileInfo(image).size() - 512;
+    QStringList coming;
+    for (int number = 1; number <= PartCount(imageBody, SizeValue(size)); ++number)
+        coming.append(ToolName(name, u'.' + QString::number(number)));
+    // The tool would read the image while it writes a part over it.
+    if (QFileInfo(outputFolder).canonicalFilePath() == QFileInfo(folder).canonicalFilePath() &&
+        coming.contains(name)) {
+        ask.message(QStringLiteral("Splitting %1 into its own folder would write a part of the "
+                                   "same name over it. Choose another folder.")
+                        .arg(name));
+        return;
+    }
+    // The tool keeps no backup of parts it writes over.
+    QStringList there;
+    for (const QString& part : coming)
+        if (const QFileInfo info(QDir(outputFolder).filePath(part));
+            info.exists() || info.isSymLink())
+            there.append(part);
+    if (!floppy && !there.isEmpty() &&
+        ask.message(QStringLiteral("\"%2\" already holds %1. Replace with the parts of %3?")
+                        .arg(there.join(u", "_s), outputFolder, name),
+                    {}, Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
+        return;
     if (const Status entered = EnterFolder(host.workFolder); !entered) {
         ask.message(entered.error());
         return;
     }
     const FolderStamps before = StampFiles(outputFolder);
-    // A tool that failed has said why in its window.
-    if (!op.run(SplitToolLine(SizeOption(size), folder, name, output)).ok())
+    const RunResult run = op.run(SplitToolLine(SizeOption(size), folder, name, outputFolder));
+    if (!run.started()) // the window has said why
         return;
-    const QStringList parts = WrittenFiles(before, StampFiles(outputFolder));
+    const QStringList parts = PartsOf(name, WrittenFiles(before, StampFiles(outputFolder)));
+    if (!run.ok()) {
+        ask.message(run.reason() + QStringLiteral(". ") + RemovedParts(outputFolder, parts));
+        return;
+    }
     if (parts.isEmpty()) {
         op.showOutput();
         ask.message(NoPartsMessage(outputFolder));
@@ -177,13 +240,7 @@ void Split(const Operation& op, const QString& folder, const QString& name) {
     }
     // A set with a part missing or cut short is of no use anywhere, so none of it stays.
     if (const Status whole = CheckSplitParts(outputFolder, parts, imageBody); !whole) {
-        QStringList paths;
-        for (const QString& part : parts)
-            paths.append(QDir(outputFolder).filePath(part));
-        const QStringList left = RemoveFiles(paths);
-        ask.message(whole.error() +
-                    (left.isEmpty() ? QStringLiteral(" The parts it wrote were removed.")
-                                    : u' ' + NotRemovedMessage(left)) +
+        ask.message(whole.error() + u' ' + RemovedParts(outputFolder, parts) +
                     QStringLiteral(" Is there room for them in \"%1\"?").arg(outputFolder));
         return;
     }
@@ -223,11 +280,16 @@ bool CopyToDisks(const Operation& op, const QString& stagingFolder, const QStrin
             return stop(i);
         const QString target = HostPath(destination + u'\\' + parts[i], op.platform.floppyRoot);
         for (;;) {
-            const Status copied = CopyOntoDisk(staging.filePath(parts[i]), target);
+            // A folder of the destination that this disk lacks is no fault of the disk.
+            const QString onDisk = QFileInfo(target).path();
+            const bool folderMissing =
+                QFileInfo(op.platform.floppyRoot).isDir() && !QFileInfo(onDisk).isDir();
+            const Status copied = folderMissing ? Status(Failure{MissingFolderMessage(destination)})
+                                                : CopyOntoDisk(staging.filePath(parts[i]), target);
             if (copied)
                 break;
-            if (ask.message(DiskCopyFailedMessage(copied.error()), {},
-                            Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
+            if (ask.message(folderMissing ? copied.error() : DiskCopyFailedMessage(copied.error()),
+                            {}, Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
                 return stop(i);
         }
         // Whole on its disk, the part is of no more use in staging.

@@ -49,6 +49,7 @@ QString NoPartsMessage(const QString& folder);
 QString HeaderlessSplitMessage(const QString& name);
 QString DiskPrompt();
 QString DiskCopyFailedMessage(const QString& reason);
+QString MissingFolderMessage(const QString& destination);
 QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stagingFolder);
 
 // "Split": asks where to and how big, lets the tool write the parts, checks them by size and, for

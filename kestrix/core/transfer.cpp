@@ -113,10 +113,12 @@ Status Received(const RunResult& run, const QString& target) {
 void Send(const Operation& op, Transfer kind, bool realTimeSave, const QString& folder,
           const QString& name, const QString& port) {
     const QString path = JoinPath(folder, name);
-    if (name.isEmpty() || !QFileInfo(path).isFile()) {
-        op.prompter.message(CannotReadMessage(path, name.isEmpty()
-                                                        ? QStringLiteral("no file is selected")
-                                                        : QStringLiteral("the file is gone")));
+    const QFileInfo info(path);
+    if (name.isEmpty() || !info.isFile()) {
+        op.prompter.message(
+            CannotReadMessage(path, name.isEmpty()  ? QStringLiteral("no file is selected")
+                                    : info.exists() ? QStringLiteral("not a regular file")
+                                                    : QStringLiteral("the file is gone")));
         return;
     }
     op.run(SendCommandLine(kind, realTimeSave, folder, name, port));
@@ -127,15 +129,18 @@ void Receive(const Operation& op, Transfer kind, const QString& port, int ioMode
     const QString answer = ask.input(DestinationPrompt(kind));
     if (answer.isEmpty())
         return;
-    const QString destination = HostPath(answer, op.platform.floppyRoot);
-    if (destination.isEmpty()) {
-        ask.message(NoFloppyMessage());
+    const Result<QString> typed = TypedPath(answer, op.platform);
+    if (!typed) {
+        ask.message(typed.error());
         return;
     }
-    // The tool resolves a relative path in the folder it runs in.
-    const QString target = QDir(op.platform.workFolder).absoluteFilePath(destination);
-    if (QFileInfo(target).isDir()) {
-        ask.message(QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(target));
+    // The tool resolves a relative path in the folder it runs in, where it is started.
+    const QString destination = HostPath(answer, op.platform.floppyRoot);
+    const QString target = *typed;
+    if (const QFileInfo info(target); info.isDir() || (info.exists() && !info.isFile())) {
+        ask.message(info.isDir()
+                        ? QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(target)
+                        : NotRegularMessage(target));
         return;
     }
     std::optional<MovedAside> aside;

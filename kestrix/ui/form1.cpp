@@ -324,31 +324,40 @@ void Form1::Drive1_Change() {
         folder = picked.root;
     Dir1->setPath(picked.root, folder);
     File1->setPath(Dir1->path());
+    forgetPanel();
 }
 
 void Form1::Dir1_Change() {
     lastFolder_.insert(shownDrive_, Dir1->path());
     File1->setPath(Dir1->path());
+    forgetPanel();
 }
 
 void Form1::File1_Click() {
     const QString name = File1->fileName();
-    if (IsSmcName(name)) {
-        for (QLabel* label : {Label4, Label5, Label6, Label7, Label8, Label2})
-            label->setText(QStringLiteral("---"));
-        return;
-    }
-    // A file that cannot be read, or has no copier header, leaves the panel as it was.
-    const Result<QByteArray> bytes = slot1_.ReadStart(SelectedPath(), HeaderBytes);
-    const std::optional<HeaderPanel> panel = DecodeHeader(bytes ? *bytes : QByteArray());
-    if (!panel)
-        return;
-    Label2->setText(panel->size);
-    Label4->setText(panel->mode);
-    Label5->setText(panel->type);
-    Label6->setText(panel->sramMap);
-    Label7->setText(panel->dramMap);
-    Label8->setText(panel->sramSize);
+    // A file that cannot be read, or has no copier header, is shown as unknown: the panel never
+    // describes another file than the one selected.
+    const Result<QByteArray> bytes = IsSmcName(name)
+                                         ? Result<QByteArray>(QByteArray())
+                                         : slot1_.ReadStart(SelectedPath(), HeaderBytes);
+    showPanel(DecodeHeader(bytes ? *bytes : QByteArray()));
+}
+
+void Form1::showPanel(const std::optional<HeaderPanel>& panel) {
+    const QString unknown = QStringLiteral("---");
+    Label2->setText(panel ? panel->size : unknown);
+    Label4->setText(panel ? panel->mode : unknown);
+    Label5->setText(panel ? panel->type : unknown);
+    Label6->setText(panel ? panel->sramMap : unknown);
+    Label7->setText(panel ? panel->dramMap : unknown);
+    Label8->setText(panel ? panel->sramSize : unknown);
+    panelShown_ = true;
+}
+
+// With no file selected any more, the panel no longer shows the one that was.
+void Form1::forgetPanel() {
+    if (panelShown_ && File1->fileName().isEmpty())
+        showPanel(std::nullopt);
 }
 
 void Form1::Command1_Click() {
@@ -489,6 +498,7 @@ RunResult Form1::RunAndWait(const QString& CommandLine) {
     running_ = true;
     Timer1->stop();
     console_->waitFor(tool, *this);
+    Q_EMIT toolEnded();
     Timer1->start();
     running_ = false;
     refreshLists();
@@ -503,6 +513,8 @@ void Form1::refreshLists() {
     const int again = FindReselection(File1->fileNames(), savedIndex, savedName);
     if (again >= 0)
         File1->setListIndex(again);
+    else
+        forgetPanel();
 }
 
 } // namespace kestrix

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/fileslot.h"
+#include "core/header.h"
 #include "core/local.h"
 #include "core/operation.h"
 #include "core/platform.h"
@@ -97,6 +98,10 @@ public:
     // Public so tests can fire the timer without waiting for it.
     void Timer1_Timer();
 
+Q_SIGNALS:
+    // The tool has ended; what it left is as it left it, before the operation judges it.
+    void toolEnded();
+
 protected:
     // While the tool runs the window waits for it and cannot be closed.
     void closeEvent(QCloseEvent* event) override;
@@ -126,6 +131,10 @@ private:
     void Command17_Click();
 
     void buildControls();
+    // Label2 and Label4 to Label8 for the selected file; "---" for a file that has no copier
+    // header or cannot be read.
+    void showPanel(const std::optional<HeaderPanel>& panel);
+    void forgetPanel();
     void startBrowsing();
     void send(Transfer kind);
     void receive(Transfer kind);
@@ -141,6 +150,7 @@ private:
     QPointer<Form2> form2_;           // a window of its own, so deleted by hand at the end
     QPointer<ConsoleWindow> console_; // likewise; kept after the run to show its output again
     bool running_ = false;
+    bool panelShown_ = false; // the panel has shown a file, so it must follow the selection
     int stopGrace_ = 3000;
     double titleLeft_ = 120;
     QString shownDrive_;                 // the drive the lists show, to go back to

@@ -121,6 +121,12 @@ TEST(HostTest, FloppyPathsDrivesAndRoomOnADisk) {
     for (const auto& [typed, host] : paths)
         EXPECT_EQ(HostPath(QString::fromLatin1(typed), floppy), QString::fromLatin1(host));
     EXPECT_EQ(HostPath(u"A:\\t"_s, {}), QString()) << "no floppy, no stand-in";
+    Platform host;
+    host.floppyRoot = floppy;
+    host.workFolder = u"/w"_s;
+    EXPECT_EQ(*TypedPath(u"OUT.swc"_s, host), u"/w/OUT.swc"_s);
+    EXPECT_EQ(*TypedPath(u"a:\\OUT.swc"_s, host), u"/media/floppy0/OUT.swc"_s);
+    EXPECT_FALSE(TypedPath(u"C:\\YourROM.swc"_s, host)) << "a file named C:\\YourROM.swc";
     // Whole blocks count; an old file of the same name is replaced in place when only that fits.
     const std::tuple<qint64, qint64, qint64, Placement> room[] = {
         {1049088, -1, 1458176, Placement::Beside},
@@ -225,6 +231,14 @@ TEST_F(FoldersTest, StagingIsOurOwnAndTheWorkFolderWritable) {
         EXPECT_EQ(QFileInfo(*folder).permissions() & QFile::Permissions(0x7077),
                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+    // A runtime folder that cannot hold ours (another user's, say) falls back to the other.
+    Platform host = platform();
+    writeFile(u"file"_s);
+    host.stagingFolder = path(u"file/kestrix-staging"_s);
+    host.stagingFallback = path(u"fallback"_s);
+    const Result<QString> staging = StagingFolder(host);
+    ASSERT_TRUE(staging) << staging.error().toStdString();
+    EXPECT_EQ(*staging, path(u"fallback"_s));
     EXPECT_EQ(WorkFolder(programFolder, path(u"share"_s)), programFolder);
     EXPECT_EQ(WorkFolder(path(u"gone"_s), path(u"share"_s)), path(u"share/kestrix"_s));
     EXPECT_TRUE(QFileInfo(path(u"share/kestrix"_s)).isDir());

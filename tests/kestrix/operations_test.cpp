@@ -16,10 +16,11 @@ INSTANTIATE_TEST_SUITE_P(
     Split, OperationTest,
     ::testing::Values(
         Scenario{"too small to split; above 11 Mbit asked again for the floppy", "",
-                 "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command1, ">A:\\|>12|>11.5|>1 0",
+                 "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command1, ">A:\\|>12|>11.5|>1 0|ok",
                  "Please enter destination directory!|Please enter size (in MBit; 8MBit = "
                  "1MByte) per part.|Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
-                 "Mbit.|Sorry",
+                 "Mbit.|Sorry|ucon64 reported ERROR: ROM size is smaller than or equal to 10 Mbit "
+                 "-- will not be split. It wrote no parts.",
                  "floppy/#0", "-s --ssize=10 {work}/G.SWC -o={staging}", 'w'},
         Scenario{"no copier header", "", "c/roms/G.sfc=raw:9", "c/roms/G.sfc", &Form1::Command1,
                  "ok", "G.sfc has no Super Wild Card header, so ucon64 would split it", "", ""},
@@ -34,7 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1, ">A:\\|>4|ok",
                  "Please enter destination|Please enter size|ucon64 did not write the whole "
                  "split: G.2 holds 1,000 of 524,800 bytes; G.3 holds 0 bytes, less than its "
-                 "512-byte header. The parts it wrote were removed.",
+                 "512-byte header. The parts it wrote were removed: G.1, G.2, G.3.",
                  "staging/#0", nullptr},
         Scenario{"a disk per part: Retry for a disk that takes no copy, Cancel keeps the rest", "",
                  "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
@@ -44,7 +45,28 @@ INSTANTIATE_TEST_SUITE_P(
                  "\"{floppy}/G.2\" stopped after 0 of 524,800 bytes (No such file or directory). "
                  "Insert a formatted disk|Copying G.2|Insert new disk|Copying G.3|Stopped. Not "
                  "copied to disk: G.3. They are in \"{staging}\".",
-                 "box/disk1/#1;box/disk2/#1;staging/#1", nullptr}));
+                 "box/disk1/#1;box/disk2/#1;staging/#1", nullptr},
+        Scenario{"a lone G.1 into its own folder: refused", "", "c/roms/G.1=rom:16", "c/roms/G.1",
+                 &Form1::Command1, ">{work}|>8|ok",
+                 "Please enter destination|Please enter size|Splitting G.1 into its own folder "
+                 "would write a part of the same name over it. Choose another folder.",
+                 "c/roms/G.1=rom:16;c/roms/#1", ""},
+        Scenario{"old parts in the folder: No", "", "c/roms/G.SWC=rom:9;d/G.2=text:old",
+                 "c/roms/G.SWC", &Form1::Command1, ">{d}|>4|no",
+                 "Please enter destination|Please enter size|\"{d}\" already holds G.2. Replace "
+                 "with the parts of G.SWC?",
+                 "d/G.2=text:old;d/#1", ""},
+        Scenario{"stopped: the parts of this run go", "STANDIN_STALL=600000 STOP=@d/G.2",
+                 "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1, ">{d}|>4|ok",
+                 "Please enter destination|Please enter size|ucon64 was stopped by the user. The "
+                 "parts it wrote were removed: G.1, G.2.",
+                 "d/#0;^d/G.2<524800", nullptr},
+        Scenario{"a folder missing on the disk: Retry, Cancel", "", "c/roms/G.SWC=rom:9",
+                 "c/roms/G.SWC", &Form1::Command1, ">A:\\GAMES|>8|ok|retry|cancel|ok",
+                 "Please enter destination|Please enter size|Insert new disk|The folder "
+                 "A:\\GAMES is not on the disk in drive A:.|The folder|Stopped. Not copied to "
+                 "disk: G.1, G.2.",
+                 "staging/#2", nullptr}));
 
 // Join: the output, the parts gathered from disks when the floppy is browsed, the set checked.
 INSTANTIATE_TEST_SUITE_P(
@@ -94,21 +116,55 @@ INSTANTIATE_TEST_SUITE_P(
                  ">{d}/J.SWC|ok",
                  "Please enter output|ucon64 wrote G.tmp with 100,000 bytes, but the parts add "
                  "up to 262,656.",
-                 "!d/J.SWC;own/#0", nullptr}));
+                 "!d/J.SWC;own/#0", nullptr},
+        Scenario{"stopped: the unfinished G.tmp goes", "STANDIN_STALL=1000 STOP=@own/G.tmp",
+                 "c/roms/G.1=part:+;c/roms/G.2=part:.", "c/roms/G.1", &Form1::Command2,
+                 ">{d}/J.SWC|ok",
+                 "Please enter output|ucon64 was stopped by the user. The unfinished G.tmp was "
+                 "removed.",
+                 "!d/J.SWC;own/#0;^own/G.tmp<262656", nullptr},
+        Scenario{"a relative name: Done! says where; another drive refused", "",
+                 "c/roms/G.1=part:.", "c/roms/G.1", &Form1::Command2, ">OUT.SWC|ok|>C:\\G.swc|ok",
+                 "Please enter output|Done!\nThe joined image is \"{own}/OUT.SWC\".|Please enter "
+                 "output|\"C:\\G.swc\" names drive C:",
+                 "own/OUT.SWC=part:.;own/#1", nullptr, 0, "c/roms/G.1", &Form1::Command2}));
 
 INSTANTIATE_TEST_SUITE_P(
     Local, OperationTest,
-    ::testing::Values(Scenario{"Fix Checksum", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC",
-                               &Form1::Command4, "", "", "c/roms/G.bak=rom:1",
-                               "--chk {work}/G.SWC -o={work}", 'w'},
-                      Scenario{"Convert", "", "c/roms/G.sfc=raw:1", "c/roms/G.sfc",
-                               &Form1::Command7, "", "", "c/roms/#2", "-swc {work}/G.sfc -o={work}",
-                               'd'},
-                      Scenario{"Convert: already .swc", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC",
-                               &Form1::Command7, "ok", "ROM is already in SWC format!", "", ""},
-                      Scenario{"nothing selected: no fix", "",
-                               "c/roms/G.SWC=rom:1;c/roms/G.sfc=rom:1", "", &Form1::Command4, "ok",
-                               "Cannot read \"{work}/\" (no file is selected).", "c/roms/#2", ""}));
+    ::testing::Values(
+        Scenario{"Fix Checksum", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command4, "", "",
+                 "c/roms/G.bak=rom:1", "--chk {work}/G.SWC -o={work}", 'w'},
+        Scenario{"Convert", "", "c/roms/G.sfc=raw:1", "c/roms/G.sfc", &Form1::Command7, "", "",
+                 "c/roms/#2", "-swc {work}/G.sfc -o={work}", 'd'},
+        Scenario{"Convert: already .swc", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC",
+                 &Form1::Command7, "ok", "ROM is already in SWC format!", "", ""},
+        Scenario{"nothing selected: no fix", "", "c/roms/G.SWC=rom:1;c/roms/G.sfc=rom:1", "",
+                 &Form1::Command4, "ok", "Cannot read \"{work}/\" (no file is selected).",
+                 "c/roms/#2", ""},
+        Scenario{"a fix stopped: the original back", "STANDIN_STALL=1000 STOP=@c/roms/G.SWC",
+                 "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command4, "ok",
+                 "\"{work}/G.SWC\" was not fixed: ucon64 was stopped by the user. The "
+                 "original G.SWC is back in place.",
+                 "c/roms/G.SWC=rom:1;c/roms/#1;^c/roms/G.SWC<131584", nullptr},
+        Scenario{"Convert beside the user's G.swc and G.bak: No", "",
+                 "c/roms/G.sfc=raw:1;c/roms/G.swc=text:mine;c/roms/G.bak=text:old", "c/roms/G.sfc",
+                 &Form1::Command7, "no", "G.bak exists. Replace it with the current G.swc?",
+                 "c/roms/G.swc=text:mine;c/roms/G.bak=text:old", ""},
+        Scenario{"Convert, Yes, on a full disk: the user's files back", "STANDIN_ROOM=1000",
+                 "c/roms/G.sfc=raw:1;c/roms/G.swc=text:mine;c/roms/G.bak=text:old", "c/roms/G.sfc",
+                 &Form1::Command7, "yes|ok",
+                 "G.bak exists.|\"{work}/G.swc\" was not written: ucon64 wrote G.swc "
+                 "with 1,000 of 131,584 bytes. The original G.swc is back in place. "
+                 "G.bak is back in place.",
+                 "c/roms/G.swc=text:mine;c/roms/G.bak=text:old;c/roms/#3;^c/roms/"
+                 "G.swc<131584",
+                 nullptr},
+        Scenario{"links to a pipe and to a device: never read", "",
+                 "d/P=fifo;c/roms/PIPE.SWC=link:{d}/P;c/roms/ZERO.SWC=link:/dev/zero",
+                 "c/roms/PIPE.SWC", &Form1::Command3, "ok|ok",
+                 "Cannot read \"{work}/PIPE.SWC\" (not a regular file).|Cannot read "
+                 "\"{work}/ZERO.SWC\" (not a regular file).",
+                 "", "", 0, "c/roms/ZERO.SWC", &Form1::Command4}));
 
 INSTANTIATE_TEST_SUITE_P(
     Transfer, OperationTest,

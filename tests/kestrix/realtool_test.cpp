@@ -25,7 +25,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "Please enter destination|Please enter size|Done!|Please enter output|GAME.4, "
                  "GAME.5, GAME.6 would be joined in as well, but GAME.3 is the last part of the "
                  "set. Move them elsewhere and try again.",
-                 "!d/OUT.swc;d/#6", nullptr, 0, "d/GAME.1", &Form1::Command2}));
+                 "!d/OUT.swc;d/#6", nullptr, 0, "d/GAME.1", &Form1::Command2},
+        Scenario{"stopped at GAME.2, GAME.1 already shown", "real STOP=@d/GAME.2",
+                 "c/roms/GAME.swc=rom:24;d/GAME.2=fifo", "c/roms/GAME.swc", &Form1::Command1,
+                 ">{d}|>8|yes|ok",
+                 "Please enter destination|Please enter size|\"{d}\" already holds GAME.2.|ucon64 "
+                 "was stopped by the user. The parts it wrote were removed: GAME.1.",
+                 "?Wrote output to {d}/GAME.1;!d/GAME.1;d/GAME.2", nullptr}));
 
 // Each fix changes the image and keeps the original as NAME.bak; Convert adds the header. With
 // nothing selected none runs: given the folder, the tool would rewrite every image in it.
@@ -65,7 +71,8 @@ INSTANTIATE_TEST_SUITE_P(RealReceive, OperationTest,
 
 // Disk 1 is too full for a part, disk 2 holds an old part of the same name; the set goes onto
 // disks 4, 2 and 3 and comes back byte for byte. Straight onto the floppy the tool writes short
-// parts and exits 0; a joined image that does not fit is kept where the tool wrote it.
+// parts and exits 0; a joined image that does not fit is kept where the tool wrote it. A disk
+// without room for a second copy cuts a fix's or Convert's output: the original comes back.
 INSTANTIATE_TEST_SUITE_P(
     RealFloppies, OperationTest,
     ::testing::Values(
@@ -84,14 +91,31 @@ INSTANTIATE_TEST_SUITE_P(
                  "c/roms/GAME.swc", &Form1::Command1, ">a:\\|>8|ok",
                  "Please enter destination|Please enter size|ucon64 did not write the whole "
                  "split: GAME.2 holds 405,504 of 1,049,088 bytes; GAME.3 holds 0 bytes, less "
-                 "than its 512-byte header. The parts it wrote were removed. Is there room for "
-                 "them in \"{floppy}\"?",
+                 "than its 512-byte header. The parts it wrote were removed: GAME.1, GAME.2, "
+                 "GAME.3. Is there room for them in \"{floppy}\"?",
                  "floppy/#0", nullptr},
         Scenario{"a join onto a full disk", "real floppy",
                  "c/roms/TWO.1=part:+8;c/roms/TWO.2=part:.8", "c/roms/TWO.1", &Form1::Command2,
                  ">A:\\TWO.swc|ok",
                  "Please enter output|Copying TWO.tmp to \"{floppy}/TWO.swc\" stopped after ",
-                 "own/TWO.tmp;!floppy/TWO.swc", nullptr}));
+                 "own/TWO.tmp;!floppy/TWO.swc", nullptr},
+        Scenario{"two fixes in a row on a full disk", "real floppy", "box/disk1/GAME.SWC=rom:8",
+                 "a:GAME.SWC", &Form1::Command3, "ok|ok",
+                 "\"{floppy}/GAME.SWC\" was not fixed: ucon64 wrote GAME.SWC with 405,504 of "
+                 "1,049,088 bytes. The original GAME.SWC is back in place.|\"{floppy}/GAME.SWC\" "
+                 "was not fixed",
+                 "box/disk1/GAME.SWC=rom:8;box/disk1/#1;^floppy/GAME.SWC<1049088", nullptr, 0,
+                 "a:GAME.SWC", &Form1::Command4},
+        Scenario{"PAL/NTSC fix on a full disk", "real floppy", "box/disk1/GAME.SWC=rom:8",
+                 "a:GAME.SWC", &Form1::Command5, "ok",
+                 "\"{floppy}/GAME.SWC\" was not fixed: ucon64 wrote GAME.SWC with 405,504 of "
+                 "1,049,088 bytes. The original GAME.SWC is back in place.",
+                 "box/disk1/GAME.SWC=rom:8;box/disk1/#1;^floppy/GAME.SWC<1049088", nullptr},
+        Scenario{"Convert on a full disk", "real floppy", "box/disk1/GAME.sfc=raw:8", "a:GAME.sfc",
+                 &Form1::Command7, "ok",
+                 "\"{floppy}/GAME.swc\" was not written: ucon64 wrote GAME.swc with 409,600 of "
+                 "1,049,088 bytes. The unfinished GAME.swc was removed.",
+                 "box/disk1/GAME.sfc=raw:8;box/disk1/#1;^floppy/GAME.swc<1049088", nullptr}));
 
 } // namespace
 } // namespace kestrix::test

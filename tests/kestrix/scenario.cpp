@@ -4,6 +4,10 @@
 #include "ui/console.h"
 
 #include <QPlainTextEdit>
+#include <QTimer>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 
 namespace kestrix::test {
 namespace {
@@ -31,11 +35,22 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     // A 1.44 MB disk: the floppy folder becomes a volume with 1,457,664 bytes of room.
     if (env.contains(u"floppy"_s) && !mountTmpfs(floppy, 1457664))
         GTEST_SKIP() << "mounting a floppy-sized tmpfs needs root";
+    QString stopAt;
     for (const QString& setting : env)
-        if (setting.contains(u'='))
+        if (setting.startsWith(u"STOP=@"_s))
+            stopAt = path(setting.mid(6));
+        else if (setting.contains(u'='))
             qputenv(setting.section(u'=', 0, 0).toLatin1(), setting.section(u'=', 1).toLocal8Bit());
-    for (const QString& file : list(s.files, u';'))
-        writeFile(file.section(u'=', 0, 0), content(file.section(u'=', 1)));
+    for (const QString& file : list(s.files, u';')) {
+        const QString name = file.section(u'=', 0, 0), made = file.section(u'=', 1);
+        QDir().mkpath(QFileInfo(path(name)).path());
+        if (made == u"fifo")
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path(name)).constData(), 0600), 0);
+        else if (made.startsWith(u"link:"_s))
+            ASSERT_TRUE(QFile::link(made.mid(5), path(name)));
+        else
+            writeFile(name, content(made));
+    }
     DiskBox disks(floppy, path(u"box"_s));
     auto form = makeForm();
     for (const QString& step : list(s.answers, u'|')) {
@@ -64,6 +79,38 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
         (form.get()->*button)->click();
     };
 
+    // What the tool left when it ended, before kestrix judged it.
+    QHash<QString, qint64> leftAtEnd;
+    QObject::connect(form.get(), &Form1::toolEnded, [&] {
+        for (const QString& check : list(s.after, u';'))
+            if (check.startsWith(u'^'))
+                if (const QFileInfo left(path(check.mid(1).section(u'<', 0, 0))); left.isFile())
+                    leftAtEnd.insert(check, left.size());
+    });
+    // Stop, once the tool has written into the file (a new size): a pipe is opened for reading
+    // but never read, so the tool waits there with whatever it printed before.
+    QString consoleAtStop;
+    QTimer stopper;
+    int pipe = -1;
+    const qint64 sizeBefore = QFileInfo(stopAt).isFile() ? QFileInfo(stopAt).size() : -1;
+    const auto written = [&] {
+        if (const QFileInfo file(stopAt); file.isFile() || !file.exists())
+            return file.size() > 0 && file.size() != sizeBefore;
+        if (pipe < 0)
+            pipe = ::open(QFile::encodeName(stopAt).constData(), O_RDONLY | O_NONBLOCK);
+        pollfd ready{pipe, POLLIN, 0};
+        return pipe >= 0 && ::poll(&ready, 1, 0) == 1 && (ready.revents & POLLIN);
+    };
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        if (!written() || !form->ToolWindow())
+            return;
+        consoleAtStop = form->ToolWindow()->Text1->toPlainText();
+        form->ToolWindow()->Command1->click();
+        stopper.stop();
+    });
+    if (!stopAt.isEmpty())
+        stopper.start(5);
+
     press(QString::fromUtf8(s.selected), s.button);
     if (s.thenButton)
         press(QString::fromUtf8(s.thenSelected), s.thenButton);
@@ -74,8 +121,16 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     ASSERT_EQ(prompter.texts().size(), shown.size()) << prompter.texts().join(u'\n').toStdString();
     for (qsizetype i = 0; i < shown.size(); ++i)
         EXPECT_TRUE(prompter.texts()[i].startsWith(shown[i])) << prompter.texts()[i].toStdString();
+    if (pipe >= 0)
+        ::close(pipe);
     for (const QString& check : list(s.after, u';')) {
-        if (!check.contains(u'=') && !check.contains(u'#'))
+        if (check.startsWith(u'^')) {
+            const qint64 size = leftAtEnd.value(check, -1);
+            EXPECT_TRUE(size >= 0 && size < check.section(u'<', 1).toLongLong())
+                << check.toStdString() << ": " << size;
+        } else if (check.startsWith(u'?')) {
+            EXPECT_TRUE(consoleAtStop.contains(check.mid(1))) << consoleAtStop.toStdString();
+        } else if (!check.contains(u'=') && !check.contains(u'#'))
             EXPECT_EQ(QFileInfo::exists(path(QString(check).remove(u'!'))), !check.startsWith(u'!'))
                 << check.toStdString();
         else if (check.contains(u"/#"_s))
@@ -92,6 +147,7 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     const QString console =
         form->ToolWindow() ? form->ToolWindow()->Text1->toPlainText() : QString();
     EXPECT_FALSE(console.contains(u"unrecognized option"_s)) << console.toStdString();
+    EXPECT_FALSE(console.contains(u'\x1b')) << "a terminal's escape sequence shown as text";
     if (s.runs) {
         QStringList runs;
         for (const Invocation& run : invocations())

@@ -12,9 +12,10 @@ namespace kestrix::test {
 struct Scenario {
     const char* label;
     const char* env;      // blank-separated: NAME=value for the stand-in; "real": the real tool;
-                          // "floppy": a floppy of real size (both skip where they cannot be had)
+                          // "floppy": a floppy of real size (both skip where they cannot be had);
+                          // STOP=@path: Stop is clicked once the file (or pipe) holds data
     const char* files;    // "path=content;..." content: rom:N, raw:N (no header), part:K (1 Mbit)
-                          // or part:KN (N Mbit), text:T, zeros:BYTES
+                          // or part:KN (N Mbit), text:T, zeros:BYTES, fifo, link:TARGET
     const char* selected; // "folder/name" to select; "a:NAME" on the floppy drive (disk 1, or
                           // "a:NAME@N" disk N); "" nothing
     QPushButton* Form1::*button;
@@ -22,7 +23,8 @@ struct Scenario {
                          // after one first inserts disk N, @- first takes the disk out
     const char* shown;   // "|"-separated beginnings of each box's text
     const char* after;   // "path=content;~path=content (differs);path (there);!path (absent);
-                         // folder/#count;..."
+                         // folder/#count;^path<N (held fewer than N bytes when a run ended);
+                         // ?TEXT (the tool's window showed it at the Stop)..."
     const char* runs;    // "|"-separated argv of each run (the real tool: of its one run);
                          // nullptr: unchecked
     char cwd = 0;        // 'w': the tool ran in the working folder, 'd': the folder it was in

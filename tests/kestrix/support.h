@@ -117,7 +117,8 @@ protected:
             ::umount2(QFile::encodeName(*it).constData(), MNT_DETACH);
         QDir::setCurrent(savedCwd_);
         qputenv("PATH", savedPath_);
-        for (const char* name : {"STANDIN_COPIER", "STANDIN_ROOM", "STANDIN_WAIT", "UCON64_HOME"})
+        for (const char* name :
+             {"STANDIN_COPIER", "STANDIN_ROOM", "STANDIN_STALL", "STANDIN_WAIT", "UCON64_HOME"})
             qunsetenv(name);
     }
 

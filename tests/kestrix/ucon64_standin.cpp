@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for ucon64. It appends what it was given to the file STANDIN_LOG names ("run",
 // "cwd<TAB>folder", "arg<TAB>argument" each) and treats files as the real tool does: output into
-// the -o folder (else the working folder), a NAME.bak of a file it changes in place, a folder as
-// the file meaning every file in it, "ERROR:" lines on standard error and status 0 after most
-// failures. STANDIN_ROOM=N leaves room for N bytes of output, so later writes come out short and
-// still say "Wrote", as on a full disk. STANDIN_WAIT=q waits for "q" on its input, as the real
-// tool polls it while it waits for the copier, and =deaf waits until it is ended. STANDIN_COPIER
-// =silent: the copier sends nothing; =abort: the user stops the transfer (status 2).
+// the -o folder (else the working folder), a NAME.bak of a file it replaces (renamed, as the real
+// tool does), a folder as the file meaning every file in it, "ERROR:" lines on standard error,
+// status 0 after most failures, stdio's own buffering (whole at the end on a pipe, a line at a
+// time on a terminal) and a note on its first run in UCON64_HOME. STANDIN_ROOM=N leaves room for
+// N bytes of output, so later writes come out short and still say "Wrote", as on a full disk;
+// STANDIN_STALL=N stops writing there too, then waits for "q" as a slow run would be stopped.
+// STANDIN_WAIT=q waits for "q" on its input, as the real tool polls it while it waits for the
+// copier, and =deaf waits until it is ended. STANDIN_COPIER=silent: the copier sends nothing;
+// =abort: the user stops the transfer (status 2).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -43,16 +46,30 @@ fs::path outputFolder() {
     return options.count("o") ? fs::path(options["o"]) : fs::current_path();
 }
 
+// Waits for "q" on the input, as the tool does while it waits for the copier.
+int waitForQ() {
+    for (int c; (c = std::getchar()) != EOF;)
+        if (c == 'q') {
+            std::cout << "\nProgram aborted\n";
+            return 2;
+        }
+    return 0;
+}
+
 void writeOutput(const fs::path& target, const std::string& bytes, bool backup = true) {
-    static long long room =
-        env("STANDIN_ROOM").empty() ? 1LL << 62 : std::atoll(env("STANDIN_ROOM").c_str());
+    const auto limit = [](const char* name) {
+        return env(name).empty() ? 1LL << 62 : std::atoll(env(name).c_str());
+    };
+    static long long room = std::min(limit("STANDIN_ROOM"), limit("STANDIN_STALL"));
     if (backup && fs::exists(target, ec)) {
-        fs::copy_file(target, withSuffix(target, ".bak"), fs::copy_options::overwrite_existing, ec);
+        fs::rename(target, withSuffix(target, ".bak"), ec);
         std::cout << "Wrote backup to " << withSuffix(target, ".bak").string() << '\n';
     }
     const auto fits = static_cast<std::size_t>(std::min<long long>(room, bytes.size()));
     room -= static_cast<long long>(fits);
     std::ofstream(target, std::ios::binary | std::ios::trunc).write(bytes.data(), fits);
+    if (fits < bytes.size() && !env("STANDIN_STALL").empty())
+        std::exit(waitForQ());
     std::cout << "Wrote output to " << target.string() << '\n';
 }
 
@@ -147,17 +164,20 @@ int transfer(const fs::path& file) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::cerr.tie(nullptr); // as C's stderr, which flushes no output before it
     note("run\ncwd\t" + fs::current_path(ec).string());
     for (int i = 1; i < argc; ++i)
         note(std::string("arg\t") + argv[i]);
+    if (const std::string home = env("UCON64_HOME");
+        !home.empty() && !fs::exists(home + "/.ucon64rc", ec)) {
+        std::ofstream(home + "/.ucon64rc") << "backups=1\n";
+        std::cerr << "NOTE: " << home << "/.ucon64rc not found: creating...OK\n";
+    }
     if (!env("STANDIN_WAIT").empty()) {
-        std::cout << "Waiting for the copier" << std::endl;
-        std::cerr << "press q to stop" << std::endl;
-        for (int c; env("STANDIN_WAIT") == "q" && (c = std::getchar()) != EOF;)
-            if (c == 'q') {
-                std::cout << "\nProgram aborted" << std::endl;
-                return 2;
-            }
+        std::cout << "Waiting for the copier\n";
+        std::cerr << "press q to stop\n";
+        if (env("STANDIN_WAIT") == "q")
+            return waitForQ();
         for (;;)
             pause();
     }
