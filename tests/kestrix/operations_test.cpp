@@ -36,7 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Please enter destination|Please enter size|ucon64 did not write the whole "
                  "split: G.2 holds 1,000 of 524,800 bytes; G.3 holds 0 bytes, less than its "
                  "512-byte header. The parts it wrote were removed: G.1, G.2, G.3.",
-                 "staging/#0", nullptr},
+                 "staging/#0;^staging/G.2<524800", nullptr},
         Scenario{"a disk per part: Retry for a disk that takes no copy, Cancel keeps the rest", "",
                  "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
                  ">A:\\|>4|ok@1|ok@-|retry|retry@2|ok@-|cancel|ok",
@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
                  ">{d}/J.SWC|ok",
                  "Please enter output|ucon64 wrote G.tmp with 100,000 bytes, but the parts add "
                  "up to 262,656.",
-                 "!d/J.SWC;own/#0", nullptr},
+                 "!d/J.SWC;own/#0;^own/G.tmp<262656", nullptr},
         Scenario{"stopped: the unfinished G.tmp goes", "STANDIN_STALL=1000 STOP=@own/G.tmp",
                  "c/roms/G.1=part:+;c/roms/G.2=part:.", "c/roms/G.1", &Form1::Command2,
                  ">{d}/J.SWC|ok",

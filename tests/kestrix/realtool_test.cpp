@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "split: GAME.2 holds 405,504 of 1,049,088 bytes; GAME.3 holds 0 bytes, less "
                  "than its 512-byte header. The parts it wrote were removed: GAME.1, GAME.2, "
                  "GAME.3. Is there room for them in \"{floppy}\"?",
-                 "floppy/#0", nullptr},
+                 "floppy/#0;^floppy/GAME.2<1049088", nullptr},
         Scenario{"a join onto a full disk", "real floppy",
                  "c/roms/TWO.1=part:+8;c/roms/TWO.2=part:.8", "c/roms/TWO.1", &Form1::Command2,
                  ">A:\\TWO.swc|ok",
