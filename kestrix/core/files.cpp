@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/files.h"
 
+#include "core/fileslot.h"
+#include "core/prompter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -165,6 +168,57 @@ Status EnterFolder(const QString& folder) {
     return Failure{QStringLiteral("Cannot work in the folder \"%1\": it is missing or out of "
                                   "reach.")
                        .arg(folder)};
+}
+
+bool FileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+Result<MovedAside> MoveAside(const QString& path) {
+    MovedAside aside{path, path + QStringLiteral(".old")};
+    for (int n = 2; FileExists(aside.backup); ++n)
+        aside.backup = path + QStringLiteral(".old") + QString::number(n);
+    QFile file(path);
+    if (!file.rename(aside.backup))
+        return Failure{QStringLiteral("Cannot move \"%1\" out of the way (%2). Nothing was "
+                                      "written.")
+                           .arg(path, file.errorString())};
+    return aside;
+}
+
+Status Discard(const MovedAside& aside) {
+    if (QFile::remove(aside.backup))
+        return {};
+    return Failure{QStringLiteral("The old file is still kept as \"%1\"; it could not be deleted.")
+                       .arg(aside.backup)};
+}
+
+Status PutBack(const MovedAside& aside) {
+    if (FileExists(aside.path) && !QFile::remove(aside.path))
+        return Failure{QStringLiteral("What the run left at \"%1\" could not be removed: the old "
+                                      "file is kept as \"%2\".")
+                           .arg(aside.path, aside.backup)};
+    QFile backup(aside.backup);
+    if (backup.rename(aside.path))
+        return {};
+    return Failure{QStringLiteral("The old file could not be put back (%1): it is kept as \"%2\".")
+                       .arg(backup.errorString(), aside.backup)};
+}
+
+Status ConfirmOutput(Prompter& ask, const QString& output) {
+    const QFileInfo info(output);
+    if (info.isDir())
+        return Failure{QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(output)};
+    if (info.exists() && !info.isFile())
+        return Failure{NotRegularMessage(output)};
+    if (!info.absoluteDir().exists())
+        return Failure{
+            QStringLiteral("The folder \"%1\" does not exist.").arg(info.absolutePath())};
+    if (FileExists(output) && ask.message(QStringLiteral("File exists. Overwrite?"), {},
+                                          Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
+        return Cancelled{};
+    return {};
 }
 
 QString ToolName(const QString& name, const QString& suffix) {

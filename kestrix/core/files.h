@@ -34,6 +34,27 @@ Placement PlaceOnDisk(qint64 bytes, qint64 oldBytes, qint64 freeBytes, qint64 bl
 // volume is synced afterwards, so the disk can be taken out.
 Status CopyOntoDisk(const QString& from, const QString& to);
 
+// Something is at the literal path: a file, a folder, or a link, dangling ones too (renaming
+// onto it would replace it).
+bool FileExists(const QString& path);
+
+// A file of the user's kept under a free name beside it while a run may replace it, so it can
+// come back if the run brings nothing.
+struct MovedAside {
+    QString path;
+    QString backup;
+};
+Result<MovedAside> MoveAside(const QString& path);
+// The run delivered: the old file goes.
+Status Discard(const MovedAside& aside);
+// The run brought nothing: what it left at the path goes and the old file comes back.
+Status PutBack(const MovedAside& aside);
+
+// A path typed for a file to be written: a file name in a folder that exists, not a folder, pipe
+// or device; an existing file is replaced only when the user says so (else Cancelled).
+class Prompter;
+Status ConfirmOutput(Prompter& ask, const QString& output);
+
 // Deletes the files; those that could not be deleted.
 [[nodiscard]] QStringList RemoveFiles(const QStringList& paths);
 QString NotRemovedMessage(const QStringList& paths);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/local.h"
 
+#include "core/cmdline.h"
 #include "core/files.h"
 #include "core/header.h"
-#include "core/transfer.h"
 
 #include <QDir>
 
@@ -28,18 +28,17 @@ QString ToolText(LocalOp op) {
     return QStringLiteral("ucon64 -swc ");
 }
 
-} // namespace
-
+// Only the three fixes move to the working folder first; the conversion leaves it alone.
 bool SwitchesToWorkFolder(LocalOp op) {
     return op != LocalOp::Convert;
 }
 
-QString LocalCommandLine(LocalOp op, const QString& folder, const QString& name, QChar separator) {
-    return ToolText(op) + QuotePath(JoinPath(folder, name, separator)) + QStringLiteral(" -o=") +
+// Tool text, the quoted file path, " -o=" and the quoted folder: the tool writes its result
+// beside the file. Both paths go through QuotePath, so blanks and a drive root survive.
+QString LocalCommandLine(LocalOp op, const QString& folder, const QString& name) {
+    return ToolText(op) + QuotePath(JoinPath(folder, name)) + QStringLiteral(" -o=") +
            QuotePath(folder);
 }
-
-namespace {
 
 // The sizes the conversion's output may have: a fresh 512-byte header and the image without the
 // copier header the tool finds in it. The tool takes the header's length from the size field
@@ -98,31 +97,25 @@ QString PutOriginalBack(const QString& output, const std::optional<FileId>& orig
 
 } // namespace
 
-void LocalOperation(const Operation& op, LocalOp kind, FileSlot& slot1, const QString& folder,
-                    const QString& name) {
+Status LocalOperation(const Operation& op, LocalOp kind, FileSlot& slot1, const QString& folder,
+                      const QString& name) {
     Prompter& ask = op.prompter;
     const QString path = JoinPath(folder, name);
-    if (name.isEmpty()) {
-        ask.message(CannotReadMessage(path, QStringLiteral("no file is selected")));
-        return;
-    }
+    if (name.isEmpty())
+        return Failure{CannotReadMessage(path, QStringLiteral("no file is selected"))};
     const Result<QByteArray> bytes = slot1.ReadStart(path, HeaderBytes);
-    if (!bytes) {
-        ask.message(bytes.error());
-        return;
-    }
+    if (!bytes)
+        return Status::from(bytes);
     const bool convert = kind == LocalOp::Convert;
     if (convert && CarriesHeaderId(*bytes)) {
         ask.message(QStringLiteral("ROM is already in SWC format!"), QStringLiteral("Note"));
-        return;
+        return Cancelled{};
     }
     // The slot is closed again by now, so the re-selection after the run can read the header.
     if (const Status entered =
             SwitchesToWorkFolder(kind) ? EnterFolder(op.platform.workFolder) : Status();
-        !entered) {
-        ask.message(entered.error());
-        return;
-    }
+        !entered)
+        return entered;
     // The tool writes its result beside the file and keeps what was at that name as NAME.bak,
     // a rename that replaces an older NAME.bak.
     const QDir dir(folder);
@@ -130,45 +123,37 @@ void LocalOperation(const Operation& op, LocalOp kind, FileSlot& slot1, const QS
     const QString backup = dir.filePath(ToolName(QFileInfo(output).fileName(), u".bak"_s));
     const std::optional<FileId> original = IdOf(output);
     std::optional<MovedAside> oldBackup;
-    if (original && backup != output && FileExists(backup)) {
+    if (original && backup.compare(output, Qt::CaseInsensitive) != 0 && FileExists(backup)) {
         if (ask.message(QStringLiteral("%1 exists. Replace it with the current %2?")
                             .arg(QFileInfo(backup).fileName(), QFileInfo(output).fileName()),
                         {}, Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
-            return;
+            return Cancelled{};
         // Kept aside until the run has delivered, so a failed run loses nothing.
         const Result<MovedAside> moved = MoveAside(backup);
-        if (!moved) {
-            ask.message(moved.error());
-            return;
-        }
+        if (!moved)
+            return Status::from(moved);
         oldBackup = *moved;
     }
     const qint64 bytesIn = QFileInfo(path).size();
     const QList<qint64> sizes = convert ? ConvertedSizes(bytesIn, *bytes) : QList{bytesIn};
     const RunResult run = op.run(LocalCommandLine(kind, folder, name));
-    const QString problem = run.started() ? OutputProblem(run, output, sizes) : QString();
-    if (run.started() && problem.isEmpty()) {
-        if (const Status discarded = oldBackup ? Discard(*oldBackup) : Status(); !discarded)
-            ask.message(discarded.error());
-        return;
+    // A tool that could not be started touched nothing.
+    if (!run.ended()) {
+        const Status back = oldBackup ? PutBack(*oldBackup) : Status();
+        return Failure{run.reason() + (back ? QString() : u' ' + back.error())};
     }
-    // A tool that could not be started has been reported and touched nothing.
-    QStringList outcome;
-    if (run.started())
-        outcome.append(PutOriginalBack(output, original, folder));
+    const QString problem = OutputProblem(run, output, sizes);
+    if (problem.isEmpty())
+        return oldBackup ? Discard(*oldBackup) : Status();
+    QString outcome = PutOriginalBack(output, original, folder);
     if (oldBackup) {
         const Status back = PutBack(*oldBackup);
-        if (!back || run.started())
-            outcome.append(
-                back ? QStringLiteral("%1 is back in place.").arg(QFileInfo(backup).fileName())
-                     : back.error());
+        outcome +=
+            u' ' + (back ? QStringLiteral("%1 is back in place.").arg(QFileInfo(backup).fileName())
+                         : back.error());
     }
-    if (!run.started() && !outcome.isEmpty())
-        ask.message(outcome.join(u' '));
-    else if (run.started())
-        ask.message(
-            QStringLiteral("\"%1\" was not %2: %3. %4")
-                .arg(output, convert ? u"written"_s : u"fixed"_s, problem, outcome.join(u' ')));
+    return Failure{QStringLiteral("\"%1\" was not %2: %3. %4")
+                       .arg(output, convert ? u"written"_s : u"fixed"_s, problem, outcome)};
 }
 
 } // namespace kestrix

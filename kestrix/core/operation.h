@@ -10,8 +10,7 @@
 
 namespace kestrix {
 
-// Runs a command line for the tool and waits for it, then re-reads the lists; a tool that could
-// not be started has been reported to the user.
+// Runs a command line for the tool and waits for it, then re-reads the lists.
 using Runner = std::function<RunResult(const QString& commandLine)>;
 
 // What an operation needs from the window: the host's facts, the user, and the tool.

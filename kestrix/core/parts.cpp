@@ -4,7 +4,6 @@
 #include "core/files.h"
 #include "core/fileslot.h"
 #include "core/header.h"
-#include "core/join.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,6 +28,23 @@ QString Shortfall(const PartInfo& part) {
 }
 
 } // namespace
+
+bool IsFirstPart(const QString& name) {
+    return name.endsWith(QLatin1String(".1"), Qt::CaseSensitive);
+}
+
+QString PartBase(const QString& firstPart) {
+    return firstPart.chopped(2);
+}
+
+QString PartName(const QString& base, int number) {
+    return base + u'.' + QString::number(number);
+}
+
+QString NotFirstPartMessage() {
+    return QStringLiteral("It seems that either the selected file is not a properly split file "
+                          "or you didn't select a '.1' file.");
+}
 
 std::optional<PartInfo> ReadPart(const QString& path) {
     QFile file;

@@ -9,6 +9,18 @@
 
 namespace kestrix {
 
+// A set's first part: the name ends in exactly ".1".
+bool IsFirstPart(const QString& name);
+
+// The first part's name without ".1".
+QString PartBase(const QString& firstPart);
+
+// base + "." + number, the number in plain decimal.
+QString PartName(const QString& base, int number);
+
+// What Join says of a file that is not the first part of a set.
+QString NotFirstPartMessage();
+
 // A part of a split set as its copier header describes it.
 struct PartInfo {
     QString name;

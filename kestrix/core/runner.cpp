@@ -4,7 +4,6 @@
 #include "core/cmdline.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
@@ -32,6 +31,8 @@ QString FindProgram(const QString& program, const QString& programFolder) {
 }
 
 QString RunResult::reason() const {
+    if (!ended())
+        return startError;
     if (stopped)
         return QStringLiteral("%1 was stopped by the user").arg(program);
     if (crashed)
@@ -61,15 +62,18 @@ ToolProcess::~ToolProcess() {
         ::close(terminal_);
 }
 
-Status ToolProcess::start(const QString& commandLine, const QString& programFolder) {
+bool ToolProcess::start(const QString& commandLine, const QString& programFolder) {
     QStringList argv = SplitCommandLine(commandLine);
     result_ = {};
     result_.program = argv.isEmpty() ? QString() : argv.takeFirst();
     result_.resolved = FindProgram(result_.program, programFolder);
-    if (result_.resolved.isEmpty())
-        return Failure{QStringLiteral("Could not start \"%1\": it was looked for in the program "
-                                      "folder (%2) and on PATH, and is not there or cannot be run.")
-                           .arg(result_.program, QDir::toNativeSeparators(programFolder))};
+    if (result_.resolved.isEmpty()) {
+        result_.startError =
+            QStringLiteral("Could not start \"%1\": it was looked for in the program folder (%2) "
+                           "and on PATH, and is not there or cannot be run.")
+                .arg(result_.program, QDir::toNativeSeparators(programFolder));
+        return false;
+    }
     process_.setProgram(result_.resolved);
     process_.setArguments(argv);
     int tool = -1;
@@ -103,12 +107,13 @@ Status ToolProcess::start(const QString& commandLine, const QString& programFold
     if (tool >= 0)
         ::close(tool);
     if (!process_.waitForStarted(-1)) {
-        result_.status = RunResult::Status::FailedToStart;
-        return Failure{QStringLiteral("Could not start \"%1\" (%2): %3")
-                           .arg(result_.program, result_.resolved, process_.errorString())};
+        result_.state = RunResult::State::FailedToStart;
+        result_.startError = QStringLiteral("Could not start \"%1\" (%2): %3")
+                                 .arg(result_.program, result_.resolved, process_.errorString());
+        return false;
     }
     running_ = true;
-    return {};
+    return true;
 }
 
 QStringList ToolProcess::argv() const {
@@ -222,22 +227,11 @@ void ToolProcess::end(int exitCode, QProcess::ExitStatus status) {
     read(QProcess::StandardError);
     take(out_, {}, true);
     take(err_, {}, true);
-    result_.status = RunResult::Status::Finished;
+    result_.state = RunResult::State::Ended;
     result_.exitCode = exitCode;
     result_.crashed = status == QProcess::CrashExit;
     running_ = false;
     Q_EMIT finished();
-}
-
-RunResult RunToEnd(const QString& commandLine, const QString& programFolder) {
-    ToolProcess tool;
-    if (!tool.start(commandLine, programFolder))
-        return tool.result();
-    QEventLoop loop;
-    QObject::connect(&tool, &ToolProcess::finished, &loop, &QEventLoop::quit);
-    if (tool.running())
-        loop.exec();
-    return tool.result();
 }
 
 } // namespace kestrix

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/result.h"
-
 #include <QObject>
 #include <QProcess>
 #include <QSocketNotifier>
@@ -13,8 +11,9 @@
 namespace kestrix {
 
 struct RunResult {
-    enum class Status { Finished, NotFound, FailedToStart };
-    Status status = Status::NotFound;
+    enum class State { NotFound, FailedToStart, Ended };
+    State state = State::NotFound;
+    QString startError;   // why it could not be started
     QString program;      // the first word of the command line
     QString resolved;     // the executable that was started, when found
     int exitCode = 0;     // once finished; the signal's number when it crashed
@@ -22,13 +21,13 @@ struct RunResult {
     bool stopped = false; // the user stopped it
     QStringList errors;   // the lines it began with "ERROR:"
 
-    bool started() const { return status == Status::Finished; }
+    // It was started and has ended, however.
+    bool ended() const { return state == State::Ended; }
     // Ended by itself with status 0 and reported no error: the tool's status alone says nothing,
     // since it is 0 after most failures.
-    bool ok() const {
-        return started() && !crashed && !stopped && exitCode == 0 && errors.isEmpty();
-    }
-    // What went wrong, for a run that is not ok: "ucon64 ended with status 2".
+    bool ok() const { return ended() && !crashed && !stopped && exitCode == 0 && errors.isEmpty(); }
+    // What went wrong, for a run that is not ok: "ucon64 ended with status 2", or why it could
+    // not be started.
     QString reason() const;
 };
 
@@ -46,7 +45,7 @@ public:
 
     // Starts the command line (no shell; argv split by the C runtime's rules) in the current
     // working folder; fails with where the tool was looked for, or the system's reason.
-    Status start(const QString& commandLine, const QString& programFolder);
+    [[nodiscard]] bool start(const QString& commandLine, const QString& programFolder);
     bool running() const { return running_; }
     // The tool's own way to abort first, "q" on its input; SIGTERM a grace later and SIGKILL
     // another grace later, for a tool that does not listen.
@@ -85,8 +84,5 @@ private:
     bool echo_ = false;
     int grace_ = 3000;
 };
-
-// Runs the tool to its end without a window, for callers that only need the result.
-RunResult RunToEnd(const QString& commandLine, const QString& programFolder);
 
 } // namespace kestrix

@@ -2,15 +2,16 @@
 #include "core/split.h"
 
 #include "core/browse.h"
+#include "core/cmdline.h"
 #include "core/files.h"
 #include "core/fileslot.h"
 #include "core/header.h"
-#include "core/local.h"
 #include "core/parts.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -40,34 +41,6 @@ QString SizeOption(const QString& answer) {
     return size.remove(u' ');
 }
 
-QString SplitToolLine(const QString& size, const QString& folder, const QString& name,
-                      const QString& outputFolder, QChar separator) {
-    return QStringLiteral("ucon64 -s --ssize=") + size + u' ' +
-           QuotePath(JoinPath(folder, name, separator)) + QStringLiteral(" -o=") +
-           QuotePath(outputFolder);
-}
-
-FolderStamps StampFiles(const QString& folder) {
-    FolderStamps stamps;
-    const QDir dir(folder);
-    for (const QString& name : ListFiles(folder, {})) {
-        const QFileInfo info(dir.filePath(name));
-        stamps.insert(name, {info.size(), info.lastModified().toMSecsSinceEpoch()});
-    }
-    return stamps;
-}
-
-QStringList WrittenFiles(const FolderStamps& before, const FolderStamps& after) {
-    QStringList written;
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        const auto old = before.constFind(it.key());
-        if (old == before.cend() || *old != it.value())
-            written.append(it.key());
-    }
-    std::sort(written.begin(), written.end(), PartNumberLess);
-    return written;
-}
-
 bool PartNumberLess(const QString& a, const QString& b) {
     const qsizetype dotA = a.lastIndexOf(u'.');
     const qsizetype dotB = b.lastIndexOf(u'.');
@@ -80,6 +53,49 @@ bool PartNumberLess(const QString& a, const QString& b) {
             return na < nb;
     }
     return a < b;
+}
+
+namespace {
+
+constexpr qint64 MbitBytes = 131072;
+
+// "ucon64 -s --ssize=SIZE", the quoted image path and " -o=" with the quoted output folder.
+QString SplitToolLine(const QString& size, const QString& folder, const QString& name,
+                      const QString& outputFolder) {
+    return QStringLiteral("ucon64 -s --ssize=") + size + u' ' + QuotePath(JoinPath(folder, name)) +
+           QStringLiteral(" -o=") + QuotePath(outputFolder);
+}
+
+// Size and modification time of each file, so a run's new or rewritten files can be told apart
+// from what lay there before.
+struct FileStamp {
+    qint64 size = -1;
+    qint64 modified = -1; // ms since the epoch
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+using FolderStamps = QHash<QString, FileStamp>;
+
+// Every plain, visible file of the folder.
+FolderStamps StampFiles(const QString& folder) {
+    FolderStamps stamps;
+    const QDir dir(folder);
+    for (const QString& name : ListFiles(folder, {})) {
+        const QFileInfo info(dir.filePath(name));
+        stamps.insert(name, {info.size(), info.lastModified().toMSecsSinceEpoch()});
+    }
+    return stamps;
+}
+
+// The names that are new or changed in after, in part-number order.
+QStringList WrittenFiles(const FolderStamps& before, const FolderStamps& after) {
+    QStringList written;
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        const auto old = before.constFind(it.key());
+        if (old == before.cend() || *old != it.value())
+            written.append(it.key());
+    }
+    std::sort(written.begin(), written.end(), PartNumberLess);
+    return written;
 }
 
 QString NoPartsMessage(const QString& folder) {
@@ -112,10 +128,6 @@ QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stag
     return QStringLiteral("Stopped. Not copied to disk: %1. They are in \"%2\".")
         .arg(remaining.join(QStringLiteral(", ")), stagingFolder);
 }
-
-namespace {
-
-constexpr qint64 MbitBytes = 131072;
 
 // How many parts the tool writes, by its own rule: whole Mbit of at least 4 per part, at most
 // nine parts, and only of an image larger than one part; none otherwise.
@@ -150,128 +162,30 @@ QString RemovedParts(const QString& folder, const QStringList& parts) {
                : NotRemovedMessage(left);
 }
 
-} // namespace
-
-void Split(const Operation& op, const QString& folder, const QString& name) {
-    if (name.isEmpty())
-        return;
-    Prompter& ask = op.prompter;
-    const Platform& host = op.platform;
-    const QString image = JoinPath(folder, name);
-    FileSlot reader;
-    const Result<QByteArray> start = reader.ReadStart(image, HeaderBytes);
-    if (!start) {
-        ask.message(start.error());
-        return;
-    }
-    if (!CarriesHeaderId(*start)) {
-        ask.message(HeaderlessSplitMessage(name));
-        return;
-    }
-    const QString kestrix = QStringLiteral("Kestrix");
-    const QString destination = ask.input(QStringLiteral("Please enter destination directory!"),
-                                          kestrix, QStringLiteral("A:\\"));
-    // Cancel gives the empty answer; going on would split into the program folder.
-    if (destination.isEmpty())
-        return;
-    const bool floppy = IsFloppyDestination(destination);
-    if (floppy && !CheckDisk(op))
-        return;
-    QString size =
-        ask.input(QStringLiteral("Please enter size (in MBit; 8MBit = 1MByte) per part."), kestrix,
-                  QStringLiteral("8"));
-    while (floppy && SizeValue(size) > FloppyPartLimit)
-        size = ask.input(QStringLiteral("Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
-                                        "Mbit. Please select a different size."));
-    if (size.isEmpty())
-        return;
-
-    const Result<QString> output = floppy ? StagingFolder(host) : TypedPath(destination, host);
-    if (!output) {
-        ask.message(output.error());
-        return;
-    }
-    // The tool would fall back to its working folder for a folder that is not there.
-    const QString outputFolder = *output;
-    if (!QFileInfo(outputFolder).isDir()) {
-        ask.message(QStringLiteral("The folder \"%1\" does not exist.").arg(outputFolder));
-        return;
-    }
-    const qint64 imageBody = QFileInfo(image).size() - 512;
-    QStringList coming;
-    for (int number = 1; number <= PartCount(imageBody, SizeValue(size)); ++number)
-        coming.append(ToolName(name, u'.' + QString::number(number)));
-    // The tool would read the image while it writes a part over it.
-    if (QFileInfo(outputFolder).canonicalFilePath() == QFileInfo(folder).canonicalFilePath() &&
-        coming.contains(name)) {
-        ask.message(QStringLiteral("Splitting %1 into its own folder would write a part of the "
-                                   "same name over it. Choose another folder.")
-                        .arg(name));
-        return;
-    }
-    // The tool keeps no backup of parts it writes over.
-    QStringList there;
-    for (const QString& part : coming)
-        if (const QFileInfo info(QDir(outputFolder).filePath(part));
-            info.exists() || info.isSymLink())
-            there.append(part);
-    if (!floppy && !there.isEmpty() &&
-        ask.message(QStringLiteral("\"%2\" already holds %1. Replace with the parts of %3?")
-                        .arg(there.join(u", "_s), outputFolder, name),
-                    {}, Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
-        return;
-    if (const Status entered = EnterFolder(host.workFolder); !entered) {
-        ask.message(entered.error());
-        return;
-    }
-    const FolderStamps before = StampFiles(outputFolder);
-    const RunResult run = op.run(SplitToolLine(SizeOption(size), folder, name, outputFolder));
-    if (!run.started()) // the window has said why
-        return;
-    const QStringList parts = PartsOf(name, WrittenFiles(before, StampFiles(outputFolder)));
-    if (!run.ok()) {
-        ask.message(run.reason() + QStringLiteral(". ") + RemovedParts(outputFolder, parts));
-        return;
-    }
-    if (parts.isEmpty()) {
-        op.showOutput();
-        ask.message(NoPartsMessage(outputFolder));
-        return;
-    }
-    // A set with a part missing or cut short is of no use anywhere, so none of it stays.
-    if (const Status whole = CheckSplitParts(outputFolder, parts, imageBody); !whole) {
-        ask.message(whole.error() + u' ' + RemovedParts(outputFolder, parts) +
-                    QStringLiteral(" Is there room for them in \"%1\"?").arg(outputFolder));
-        return;
-    }
-    if (floppy && !CopyToDisks(op, outputFolder, parts, destination))
-        return;
-    ask.message(QStringLiteral("Done!"));
-}
-
-bool CheckDisk(const Operation& op) {
+// The floppy write probe, repeated until it succeeds or the user gives up.
+Status CheckDisk(const Operation& op) {
     const QString probe = HostPath(QStringLiteral("A:\\test.t"), op.platform.floppyRoot);
-    if (probe.isEmpty()) {
-        op.prompter.message(NoFloppyMessage());
-        return false;
-    }
+    if (probe.isEmpty())
+        return Failure{NoFloppyMessage()};
     while (!ProbeDisk(probe))
         if (op.prompter.message(QStringLiteral("No disk, invalid format or not formatted. Please "
                                                "take necessary actions and try again by clicking "
                                                "OK."),
                                 {}, Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)
-            return false;
-    return true;
+            return Cancelled{};
+    return {};
 }
 
-bool CopyToDisks(const Operation& op, const QString& stagingFolder, const QStringList& parts,
-                 const QString& destination) {
+// One part per disk, a prompt before each; a part leaves staging once it is whole on its disk.
+// Stopped, the rest of the parts stay in staging and the failure says where.
+Status CopyToDisks(const Operation& op, const QString& stagingFolder, const QStringList& parts,
+                   const QString& destination) {
     Prompter& ask = op.prompter;
     const QDir staging(stagingFolder);
     const auto stop = [&](qsizetype from) {
-        ask.message(DiskCopyStoppedMessage(parts.mid(from), staging.path()));
-        return false;
+        return Failure{DiskCopyStoppedMessage(parts.mid(from), staging.path())};
     };
+    QStringList left;
     for (qsizetype i = 0; i < parts.size(); ++i) {
         const QString detail =
             QStringLiteral("%1: part %2 of %3").arg(parts[i]).arg(i + 1).arg(parts.size());
@@ -293,10 +207,95 @@ bool CopyToDisks(const Operation& op, const QString& stagingFolder, const QStrin
                 return stop(i);
         }
         // Whole on its disk, the part is of no more use in staging.
-        if (const QStringList left = RemoveFiles({staging.filePath(parts[i])}); !left.isEmpty())
-            ask.message(NotRemovedMessage(left));
+        left += RemoveFiles({staging.filePath(parts[i])});
     }
-    return true;
+    if (!left.isEmpty())
+        return Failure{NotRemovedMessage(left)};
+    return {};
+}
+
+} // namespace
+
+Status Split(const Operation& op, const QString& folder, const QString& name) {
+    if (name.isEmpty())
+        return Cancelled{};
+    Prompter& ask = op.prompter;
+    const Platform& host = op.platform;
+    const QString image = JoinPath(folder, name);
+    FileSlot reader;
+    const Result<QByteArray> start = reader.ReadStart(image, HeaderBytes);
+    if (!start)
+        return Status::from(start);
+    if (!CarriesHeaderId(*start))
+        return Failure{HeaderlessSplitMessage(name)};
+    const QString kestrix = QStringLiteral("Kestrix");
+    const QString destination = ask.input(QStringLiteral("Please enter destination directory!"),
+                                          kestrix, QStringLiteral("A:\\"));
+    // Cancel gives the empty answer; going on would split into the program folder.
+    if (destination.isEmpty())
+        return Cancelled{};
+    const bool floppy = IsFloppyDestination(destination);
+    if (floppy)
+        if (const Status disk = CheckDisk(op); !disk)
+            return disk;
+    QString size =
+        ask.input(QStringLiteral("Please enter size (in MBit; 8MBit = 1MByte) per part."), kestrix,
+                  QStringLiteral("8"));
+    while (floppy && SizeValue(size) > FloppyPartLimit)
+        size = ask.input(QStringLiteral("Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
+                                        "Mbit. Please select a different size."));
+    if (size.isEmpty())
+        return Cancelled{};
+
+    const Result<QString> output = floppy ? StagingFolder(host) : TypedPath(destination, host);
+    if (!output)
+        return Status::from(output);
+    // The tool would fall back to its working folder for a folder that is not there.
+    const QString outputFolder = *output;
+    if (!QFileInfo(outputFolder).isDir())
+        return Failure{QStringLiteral("The folder \"%1\" does not exist.").arg(outputFolder)};
+    const qint64 imageBody = QFileInfo(image).size() - 512;
+    QStringList coming;
+    for (int number = 1; number <= PartCount(imageBody, SizeValue(size)); ++number)
+        coming.append(ToolName(name, u'.' + QString::number(number)));
+    // The tool would read the image while it writes a part over it.
+    if (QFileInfo(outputFolder).canonicalFilePath() == QFileInfo(folder).canonicalFilePath() &&
+        coming.contains(name))
+        return Failure{QStringLiteral("Splitting %1 into its own folder would write a part of the "
+                                      "same name over it. Choose another folder.")
+                           .arg(name)};
+    // The tool keeps no backup of parts it writes over.
+    QStringList there;
+    for (const QString& part : coming)
+        if (FileExists(QDir(outputFolder).filePath(part)))
+            there.append(part);
+    if (!floppy && !there.isEmpty() &&
+        ask.message(QStringLiteral("\"%2\" already holds %1. Replace with the parts of %3?")
+                        .arg(there.join(u", "_s), outputFolder, name),
+                    {}, Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
+        return Cancelled{};
+    if (const Status entered = EnterFolder(host.workFolder); !entered)
+        return entered;
+    const FolderStamps before = StampFiles(outputFolder);
+    const RunResult run = op.run(SplitToolLine(SizeOption(size), folder, name, outputFolder));
+    if (!run.ended())
+        return Failure{run.reason()};
+    const QStringList parts = PartsOf(name, WrittenFiles(before, StampFiles(outputFolder)));
+    if (!run.ok())
+        return Failure{run.reason() + QStringLiteral(". ") + RemovedParts(outputFolder, parts)};
+    if (parts.isEmpty()) {
+        op.showOutput();
+        return Failure{NoPartsMessage(outputFolder)};
+    }
+    // A set with a part missing or cut short is of no use anywhere, so none of it stays.
+    if (const Status whole = CheckSplitParts(outputFolder, parts, imageBody); !whole)
+        return Failure{whole.error() + u' ' + RemovedParts(outputFolder, parts) +
+                       QStringLiteral(" Is there room for them in \"%1\"?").arg(outputFolder)};
+    if (floppy)
+        if (const Status copied = CopyToDisks(op, outputFolder, parts, destination); !copied)
+            return copied;
+    ask.message(QStringLiteral("Done!"));
+    return {};
 }
 
 } // namespace kestrix

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/transfer.h"
 
+#include "core/cmdline.h"
 #include "core/files.h"
 #include "core/fileslot.h"
 
@@ -26,13 +27,8 @@ QString ToolOption(Transfer kind, bool realTimeSave) {
     return QStringLiteral("--xswcr");
 }
 
-} // namespace
-
-bool FileExists(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
+// The I/O-mode option for a Combo1 index, beginning with a blank; empty for no entry (-1) or
+// any index outside the list.
 QString IOModeOption(int index) {
     static const char* const modes[] = {"001", "002", "004", "008", "010",
                                         "020", "040", "080", "100", "044"};
@@ -41,12 +37,16 @@ QString IOModeOption(int index) {
     return QStringLiteral(" --xswc-io=0x") + QLatin1StringView(modes[index]);
 }
 
+// Sends the selected file: tool option, quoted path and the port as typed. The real-time-save
+// flag only matters for a ROM.
 QString SendCommandLine(Transfer kind, bool realTimeSave, const QString& folder,
-                        const QString& name, const QString& port, QChar separator) {
+                        const QString& name, const QString& port) {
     return QStringLiteral("ucon64 ") + ToolOption(kind, realTimeSave) + u' ' +
-           QuotePath(JoinPath(folder, name, separator)) + QStringLiteral(" --port=") + port;
+           QuotePath(JoinPath(folder, name)) + QStringLiteral(" --port=") + port;
 }
 
+// Receives into the destination; a ROM and cartridge SRAM add the I/O mode. A relative
+// destination beginning with "-" gets "./" before it, or the tool would take it for an option.
 QString ReceiveCommandLine(Transfer kind, const QString& destination, const QString& port,
                            int ioModeIndex) {
     const bool takesMode = kind == Transfer::Rom || kind == Transfer::CartSram;
@@ -66,37 +66,8 @@ QString DestinationPrompt(Transfer kind) {
         .arg(QLatin1StringView(example));
 }
 
-Result<MovedAside> MoveAside(const QString& path) {
-    MovedAside aside{path, path + QStringLiteral(".old")};
-    for (int n = 2; FileExists(aside.backup); ++n)
-        aside.backup = path + QStringLiteral(".old") + QString::number(n);
-    QFile file(path);
-    if (!file.rename(aside.backup))
-        return Failure{
-            QStringLiteral("Cannot move \"%1\" out of the way (%2). Nothing was received.")
-                .arg(path, file.errorString())};
-    return aside;
-}
-
-Status Discard(const MovedAside& aside) {
-    if (QFile::remove(aside.backup))
-        return {};
-    return Failure{QStringLiteral("The old file is still kept as \"%1\"; it could not be deleted.")
-                       .arg(aside.backup)};
-}
-
-Status PutBack(const MovedAside& aside) {
-    if (FileExists(aside.path) && !QFile::remove(aside.path))
-        return Failure{QStringLiteral("What the run left at \"%1\" could not be removed: the old "
-                                      "file is kept as \"%2\".")
-                           .arg(aside.path, aside.backup)};
-    QFile backup(aside.backup);
-    if (backup.rename(aside.path))
-        return {};
-    return Failure{QStringLiteral("The old file could not be put back (%1): it is kept as \"%2\".")
-                       .arg(backup.errorString(), aside.backup)};
-}
-
+// Whether a receive brought something: the tool ended well (status 0, no error, not stopped)
+// and wrote more than the 512-byte header it writes before it first talks to the copier.
 Status Received(const RunResult& run, const QString& target) {
     constexpr qint64 HeaderStub = 512;
     const QFileInfo received(target);
@@ -110,77 +81,59 @@ Status Received(const RunResult& run, const QString& target) {
     return {};
 }
 
-void Send(const Operation& op, Transfer kind, bool realTimeSave, const QString& folder,
-          const QString& name, const QString& port) {
+} // namespace
+
+Status Send(const Operation& op, Transfer kind, bool realTimeSave, const QString& folder,
+            const QString& name, const QString& port) {
     const QString path = JoinPath(folder, name);
     const QFileInfo info(path);
-    if (name.isEmpty() || !info.isFile()) {
-        op.prompter.message(
+    if (name.isEmpty() || !info.isFile())
+        return Failure{
             CannotReadMessage(path, name.isEmpty()  ? QStringLiteral("no file is selected")
                                     : info.exists() ? QStringLiteral("not a regular file")
-                                                    : QStringLiteral("the file is gone")));
-        return;
-    }
-    op.run(SendCommandLine(kind, realTimeSave, folder, name, port));
+                                                    : QStringLiteral("the file is gone"))};
+    const RunResult run = op.run(SendCommandLine(kind, realTimeSave, folder, name, port));
+    // A run that ended badly says why in the tool's window.
+    return run.ended() ? Status() : Failure{run.reason()};
 }
 
-void Receive(const Operation& op, Transfer kind, const QString& port, int ioModeIndex) {
+Status Receive(const Operation& op, Transfer kind, const QString& port, int ioModeIndex) {
     Prompter& ask = op.prompter;
     const QString answer = ask.input(DestinationPrompt(kind));
     if (answer.isEmpty())
-        return;
-    const Result<QString> typed = TypedPath(answer, op.platform);
-    if (!typed) {
-        ask.message(typed.error());
-        return;
+        return Cancelled{};
+    const Result<QString> target = TypedPath(answer, op.platform);
+    if (!target)
+        return Status::from(target);
+    if (const Status confirmed = ConfirmOutput(ask, *target); !confirmed)
+        return confirmed;
+    if (const Status entered = EnterFolder(op.platform.workFolder); !entered)
+        return entered;
+    std::optional<MovedAside> aside;
+    if (FileExists(*target)) {
+        const Result<MovedAside> moved = MoveAside(*target);
+        if (!moved)
+            return Status::from(moved);
+        aside = *moved;
     }
     // The tool resolves a relative path in the folder it runs in, where it is started.
     const QString destination = HostPath(answer, op.platform.floppyRoot);
-    const QString target = *typed;
-    if (const QFileInfo info(target); info.isDir() || (info.exists() && !info.isFile())) {
-        ask.message(info.isDir()
-                        ? QStringLiteral("\"%1\" is a folder. Enter a file name.").arg(target)
-                        : NotRegularMessage(target));
-        return;
-    }
-    std::optional<MovedAside> aside;
-    const bool occupied = FileExists(target);
-    if (occupied && ask.message(QStringLiteral("File exists. Overwrite?"), {},
-                                Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
-        return;
-    if (const Status entered = EnterFolder(op.platform.workFolder); !entered) {
-        ask.message(entered.error());
-        return;
-    }
-    if (occupied) {
-        const Result<MovedAside> moved = MoveAside(target);
-        if (!moved) {
-            ask.message(moved.error());
-            return;
-        }
-        aside = *moved;
-    }
     const RunResult run = op.run(ReceiveCommandLine(kind, destination, port, ioModeIndex));
-    // A tool that could not be started has been reported already.
-    const Status received = run.started() ? Received(run, target) : Failure{};
-    if (received) {
-        if (const Status discarded = aside ? Discard(*aside) : Status(); !discarded)
-            ask.message(discarded.error());
-        return;
-    }
+    const Status received = run.ended() ? Received(run, *target) : Failure{run.reason()};
+    if (received)
+        return aside ? Discard(*aside) : Status();
     // Only what the run left there goes; the user's old file comes back.
     const Status back = aside ? PutBack(*aside)
-                        : FileExists(target) && !QFile::remove(target)
-                            ? Status(Failure{NotRemovedMessage({target})})
+                        : FileExists(*target) && !QFile::remove(*target)
+                            ? Status(Failure{NotRemovedMessage({*target})})
                             : Status();
-    if (run.started())
-        ask.message(QStringLiteral("Nothing was received into \"%1\": %2.%3")
-                        .arg(target, received.error(),
-                             !back   ? u' ' + back.error()
-                             : aside ? QStringLiteral(" The old file is back in place.")
-                                     : QString()));
-    else if (!back)
-        ask.message(back.error());
+    if (!run.ended())
+        return back ? received : back;
+    return Failure{QStringLiteral("Nothing was received into \"%1\": %2.%3")
+                       .arg(*target, received.error(),
+                            !back   ? u' ' + back.error()
+                            : aside ? QStringLiteral(" The old file is back in place.")
+                                    : QString())};
 }
 
 } // namespace kestrix

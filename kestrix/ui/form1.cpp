@@ -361,11 +361,11 @@ void Form1::forgetPanel() {
 }
 
 void Form1::Command1_Click() {
-    Split(operation(), Dir1->path(), File1->fileName());
+    report(Split(operation(), Dir1->path(), File1->fileName()));
 }
 
 void Form1::Command2_Click() {
-    Join(operation(), Dir1->path(), File1->fileName(), Drive1->drive() == floppyDrive());
+    report(Join(operation(), Dir1->path(), File1->fileName(), Drive1->drive() == floppyDrive()));
 }
 
 void Form1::Command3_Click() {
@@ -385,7 +385,7 @@ void Form1::Command7_Click() {
 }
 
 void Form1::runLocal(LocalOp kind) {
-    LocalOperation(operation(), kind, slot1_, Dir1->path(), File1->fileName());
+    report(LocalOperation(operation(), kind, slot1_, Dir1->path(), File1->fileName()));
 }
 
 void Form1::Combo1_Click(int index) {
@@ -429,11 +429,18 @@ void Form1::Command17_Click() {
 }
 
 void Form1::send(Transfer kind) {
-    Send(operation(), kind, Check1->isChecked(), Dir1->path(), File1->fileName(), Text1->text());
+    report(Send(operation(), kind, Check1->isChecked(), Dir1->path(), File1->fileName(),
+                Text1->text()));
 }
 
 void Form1::receive(Transfer kind) {
-    Receive(operation(), kind, Text1->text(), ioModeIndex_);
+    report(Receive(operation(), kind, Text1->text(), ioModeIndex_));
+}
+
+// The one place an operation's failure reaches the user; a cancel needs no word.
+void Form1::report(const Status& outcome) {
+    if (!outcome && !outcome.cancelled())
+        prompter_.message(outcome.error());
 }
 
 QString Form1::SelectedPath() const {
@@ -488,10 +495,8 @@ RunResult Form1::RunAndWait(const QString& CommandLine) {
     ToolProcess tool;
     tool.setGrace(stopGrace_);
     tool.setEcho(platform_.terminal);
-    if (const Status started = tool.start(CommandLine, platform_.programFolder); !started) {
-        prompter_.message(started.error());
+    if (!tool.start(CommandLine, platform_.programFolder))
         return tool.result();
-    }
     delete console_.data();
     console_ = new ConsoleWindow(tool, QDir::currentPath());
     // The title stands where it is until the tool has ended.

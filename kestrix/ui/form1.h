@@ -38,8 +38,8 @@ public:
     ~Form1() override;
 
     // Runs a command line for the tool in its console window and waits for it, the window taking
-    // no input meanwhile, then re-reads both lists keeping the folder and file selected. A tool
-    // that could not be started is reported to the user; one that failed, in its window.
+    // no input meanwhile, then re-reads both lists keeping the folder and file selected. A run
+    // that failed says why in its window; one that could not be started, in its reason().
     RunResult RunAndWait(const QString& CommandLine);
     // The console window of the last run, while it exists.
     ConsoleWindow* ToolWindow() const;
@@ -139,6 +139,7 @@ private:
     void send(Transfer kind);
     void receive(Transfer kind);
     void runLocal(LocalOp kind);
+    void report(const Status& outcome);
     // The window's part of every operation: the host, the prompter and RunAndWait.
     Operation operation();
     // Re-reads both lists, keeping the folder and file selected where they still are.

@@ -6,10 +6,12 @@
 #include "core/files.h"
 #include "core/header.h"
 #include "core/join.h"
+#include "core/parts.h"
 #include "core/runner.h"
 #include "core/split.h"
 #include "support.h"
 
+#include <QTest>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -188,7 +190,9 @@ TEST_F(FoldersTest, TheToolsPlaceAndTheHostsFolders) {
     QFile::setPermissions(path(u"bin/ucon64"_s), QFile::ReadOwner | QFile::ExeOwner);
     qputenv("PATH", path(u"bin"_s).toLocal8Bit());
     EXPECT_EQ(FindProgram(u"ucon64"_s, programFolder), programFolder + u"/ucon64"_s);
-    EXPECT_TRUE(RunToEnd(u"ucon64 -l x"_s, programFolder).started());
+    ToolProcess tool;
+    ASSERT_TRUE(tool.start(u"ucon64 -l x"_s, programFolder));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !tool.running(); }));
     EXPECT_EQ(invocations().size(), 1);
     QFile::remove(programFolder + u"/ucon64"_s);
     EXPECT_EQ(FindProgram(u"ucon64"_s, programFolder), path(u"bin/ucon64"_s));

@@ -126,16 +126,16 @@ TEST_F(WindowTest, ThePanelShowsTheSelectedHeader) {
     EXPECT_EQ(form->File1->listIndex(), 4) << "A.swc went, GAME.bak came";
     EXPECT_EQ(form->Label2->text(), u"32"_s);
     form->File1->setListIndex(-1);
-    ASSERT_TRUE(form->RunAndWait(u"ucon64 -l nothing"_s).started());
+    ASSERT_TRUE(form->RunAndWait(u"ucon64 -l nothing"_s).ended());
     EXPECT_EQ(form->File1->listIndex(), -1) << "nothing selected stays so";
     EXPECT_EQ(panel(), expected.last()) << "nor does the panel show the file selected before";
     QFile::remove(QDir(programFolder).filePath(u"ucon64"_s));
     qputenv("PATH", path(u"empty"_s).toLocal8Bit());
-    prompter.answer(Prompter::Answer::Ok);
-    EXPECT_FALSE(form->RunAndWait(u"ucon64 -l x"_s).started());
-    EXPECT_EQ(prompter.texts(), QStringList(u"Could not start \"ucon64\": it was looked for in the "
-                                            "program folder (%1) and on PATH, and is not there or "
-                                            "cannot be run."_s.arg(programFolder)));
+    const RunResult missing = form->RunAndWait(u"ucon64 -l x"_s);
+    EXPECT_FALSE(missing.ended());
+    EXPECT_EQ(missing.reason(),
+              u"Could not start \"ucon64\": it was looked for in the program "
+              "folder (%1) and on PATH, and is not there or cannot be run."_s.arg(programFolder));
 }
 
 // The title swings with the timer and keeps swinging while the About window holds the main
