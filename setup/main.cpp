@@ -8,7 +8,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Setup"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(KESTRIX_VERSION));
 
     setup::QtPrompter prompter;
     setup::Form1 window(setup::Platform::fromSystem(), prompter);

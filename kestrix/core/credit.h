@@ -10,7 +10,7 @@ struct CreditState {
     double top;    // twips
 };
 
-// The credit line's design top; every opening of the About window starts there.
+// The credit line's starting top; every opening of the About window starts there.
 inline constexpr double CreditTop = 4080;
 
 // One tick of the credit's bob: the phase steps by 0.1 through its text and the line moves up

@@ -9,10 +9,14 @@ bool IsSmcName(const QString& name) {
     return name.endsWith(QStringLiteral(".smc"));
 }
 
+namespace {
+
+// Two upper-case hexadecimal digits of a byte.
 QString ByteHex(unsigned char byte) {
     return FillHex(QString::number(byte, 16).toUpper(), 2);
 }
 
+// A quotient of sixteenths as the panel writes it: "16", "6.25", ".5", "0".
 QString MbitText(std::int32_t sixteenths) {
     // A multiple of 1/16 needs at most four fraction digits, and 'f' gives them exactly.
     QString text = QString::number(sixteenths / 16.0, 'f', 4);
@@ -25,22 +29,29 @@ QString MbitText(std::int32_t sixteenths) {
     return text.isEmpty() ? QStringLiteral("0") : text;
 }
 
-bool CarriesHeaderId(const QByteArray& bytes) {
+} // namespace
+
+std::optional<CopierHeader> ReadCopierHeader(const QByteArray& bytes) {
     if (bytes.size() < HeaderBytes)
-        return false;
+        return std::nullopt;
     const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
-    return ByteHex(byte(8)) + ByteHex(byte(9)) + ByteHex(byte(10)) == HeaderId();
+    if (ByteHex(byte(8)) + ByteHex(byte(9)) + ByteHex(byte(10)) != u"AABB04")
+        return std::nullopt;
+    return CopierHeader{HextoDec(ByteHex(byte(1)) + ByteHex(byte(0))),
+                        FillHex(Dec2Bin(byte(2)), 8)};
+}
+
+bool CarriesHeaderId(const QByteArray& bytes) {
+    return ReadCopierHeader(bytes).has_value();
 }
 
 std::optional<HeaderPanel> DecodeHeader(const QByteArray& bytes) {
-    if (!CarriesHeaderId(bytes))
+    const std::optional<CopierHeader> header = ReadCopierHeader(bytes);
+    if (!header)
         return std::nullopt;
-    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
-
     HeaderPanel panel;
-    panel.size = MbitText(HextoDec(ByteHex(byte(1)) + ByteHex(byte(0))));
-
-    const QString bits = FillHex(Dec2Bin(byte(2)), 8); // digit 1 is bit 7
+    panel.size = MbitText(header->units);
+    const QString& bits = header->modeBits; // digit 1 is bit 7
     const auto pick = [](QChar digit, const char* zero, const char* one) {
         return QString::fromLatin1(digit == u'1' ? one : zero);
     };

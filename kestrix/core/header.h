@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 namespace kestrix {
@@ -17,13 +18,21 @@ struct HeaderPanel {
     QString sramSize; // SRAM size
 };
 
-// Bytes 8 to 10 of a copier header.
-inline QString HeaderId() {
-    return QStringLiteral("AABB04");
-}
-
 // How many leading bytes of a file the panel needs.
 inline constexpr qsizetype HeaderBytes = 11;
+
+// The copier header's fields, for the panel and for the checks of split parts alike.
+struct CopierHeader {
+    std::int32_t units = 0; // the image's size in 8 KiB units, sixteen to the Mbit
+    QString modeBits;       // byte 2 as eight binary digits, bit 7 first
+
+    bool followed() const { return modeBits[1] == u'1'; } // bit 6: another part follows
+    qint64 fileBytes() const { return 512 + 8192LL * units; }
+};
+
+// The header of a file's first bytes; nothing when bytes 8 to 10 are not the identifier AA BB 04,
+// short files included.
+std::optional<CopierHeader> ReadCopierHeader(const QByteArray& bytes);
 
 // True when bytes 8 to 10 are the copier header's identifier AA BB 04.
 bool CarriesHeaderId(const QByteArray& bytes);
@@ -34,11 +43,5 @@ bool IsSmcName(const QString& name);
 // The panel for a file's first bytes; nothing (leave the panel as it is) when they do not carry
 // the copier header's identifier, short files included.
 std::optional<HeaderPanel> DecodeHeader(const QByteArray& bytes);
-
-// Two upper-case hexadecimal digits of a byte.
-QString ByteHex(unsigned char byte);
-
-// A quotient of sixteenths as the panel writes it: "16", "6.25", ".5", "0".
-QString MbitText(std::int32_t sixteenths);
 
 } // namespace kestrix

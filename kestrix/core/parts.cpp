@@ -14,7 +14,6 @@ namespace kestrix {
 namespace {
 
 constexpr qint64 CopierHeaderBytes = 512;
-constexpr qint64 UnitBytes = 8192;
 
 // "GAME.2 holds 405,504 of 1,049,088 bytes", or nothing when the part is whole.
 QString Shortfall(const PartInfo& part) {
@@ -51,11 +50,9 @@ std::optional<PartInfo> ReadPart(const QString& path) {
     if (!OpenRegular(file, path))
         return std::nullopt;
     PartInfo part{QFileInfo(path).fileName(), file.size()};
-    const QByteArray header = file.read(HeaderBytes);
-    if (CarriesHeaderId(header)) {
-        const auto byte = [&](int i) { return static_cast<unsigned char>(header[i]); };
-        part.headerBytes = CopierHeaderBytes + UnitBytes * (byte(0) | byte(1) << 8);
-        part.followed = byte(2) & 0x40;
+    if (const std::optional<CopierHeader> header = ReadCopierHeader(file.read(HeaderBytes))) {
+        part.headerBytes = header->fileBytes();
+        part.followed = header->followed();
     }
     return part;
 }

@@ -19,6 +19,11 @@ QString PhaseText(double phase);
 // title moves sideways by 75 times its sine.
 TitleState TitleStep(const TitleState& state);
 
+// The program's version as its captions write it: "v1.2".
+inline QString VersionCaption() {
+    return u'v' + QStringLiteral(KESTRIX_VERSION).section(u'.', 0, 1);
+}
+
 // Twips to whole pixels at 96 dots per inch.
 int TwipsToPixels(double twips);
 

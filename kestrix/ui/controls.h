@@ -9,7 +9,7 @@
 
 namespace kestrix {
 
-// Places a control by its design position in twips.
+// Places a control by its position in twips.
 template <typename W>
 W* place(W* widget, const QString& name, int left, int top, int width, int height) {
     widget->setObjectName(name);
@@ -26,8 +26,9 @@ W* place(W* widget, const char* name, int left, int top, int width, int height) 
 // Kestrix's icon: the 16 x 16 drawing for the title bar, larger ones where more room is given.
 QIcon KestrixIcon();
 
-// The "Terminal" raster font of the design, or where it is missing a condensed sans serif of a
-// few pixels per point, which keeps captions inside their controls as the raster font did.
+// The "Terminal" raster font the windows were drawn for, or where it is missing a condensed sans
+// serif of a few pixels per point, which keeps captions inside their controls as the raster font
+// did.
 QFont TerminalFont(int points, bool bold);
 
 } // namespace kestrix

@@ -86,13 +86,13 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       platform_(platform), prompter_(prompter) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Kestrix v1.2"));
+    setWindowTitle(QStringLiteral("Kestrix ") + VersionCaption());
     setWindowIcon(KestrixIcon());
     setFixedSize(TwipsToPixels(7455), TwipsToPixels(8295));
-    // The design's controls were laid out for an 8-point window font.
-    QFont designFont = font();
-    designFont.setPointSize(8);
-    setFont(designFont);
+    // The controls' places in twips were laid out for an 8-point window font.
+    QFont windowFont = font();
+    windowFont.setPointSize(8);
+    setFont(windowFont);
     buildControls();
 
     // A typed text chooses no entry; picking one again after typing must count as well.
@@ -113,7 +113,7 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     Timer1->start();
 }
 
-// Every control of the design, in tab order within its frame: name, caption, place in twips,
+// Every control of the window, in tab order within its frame: name, caption, place in twips,
 // lettering and the handler its click or change calls.
 void Form1::buildControls() {
     using Member =
@@ -248,7 +248,7 @@ void Form1::buildControls() {
         {&Form1::Text1, "Text1", &Form1::Frame3, "378", 6600, 870, 495, 285, L::Small, {}},
         {&Form1::Label10, "Label10", &Form1::Frame3, "LPT Port", 6360, 740, 735, 165, L::Small, {}},
         {&Form1::Label11, "Label11", &Form1::Frame3, "0x", 6360, 910, 240, 255, L::Small, {}},
-        {&Form1::Label1, "Label1", nullptr, "Kestrix - v1.2", 120, 7875, 2775, 255, L::Title, {}},
+        {&Form1::Label1, "Label1", nullptr, "Kestrix - ", 120, 7875, 2775, 255, L::Title, {}},
         {&Form1::Label9, "Label9", nullptr, "0", 7440, 8160, 615, 255, L::Window, {}},
     };
     QWidget* previous = nullptr;
@@ -270,6 +270,7 @@ void Form1::buildControls() {
             },
             c.member);
     }
+    Label1->setText(Label1->text() + VersionCaption());
     File1->setPattern(RomPattern());
     File2->setVisible(false);
     // A substitute font may run wider than the raster one; shrink it until the caption fits.

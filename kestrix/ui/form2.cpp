@@ -2,6 +2,7 @@
 #include "ui/form2.h"
 
 #include "core/credit.h"
+#include "core/title.h"
 #include "ui/controls.h"
 
 #include <QCloseEvent>
@@ -21,7 +22,7 @@ struct Line {
 // In the order the labels stand on the window.
 constexpr Line Lines[] = {
     {9, 120, 120, 7215, 255, true,
-     "=== Kestrix v1.2 === (Public Beta) === Now with LPT port Transfer support!"},
+     "=== Kestrix %1 === (Public Beta) === Now with LPT port Transfer support!"},
     {0, 120, 480, 7095, 615, true,
      "Thank you for using Kestrix, made by the Kestrix team! We would like to hear what you "
      "think of it, good or bad: please tell us through one of the ways below."},
@@ -68,9 +69,10 @@ Form2::Form2(QWidget& mainWindow)
     setAutoFillBackground(true);
 
     for (const Line& line : Lines) {
-        QLabel* label = place(new QLabel(QString::fromUtf8(line.text), this),
-                              QStringLiteral("Label3_%1").arg(line.index), line.left, line.top,
-                              line.width, line.height);
+        QString text = QString::fromUtf8(line.text);
+        text.replace(QStringLiteral("%1"), VersionCaption());
+        QLabel* label = place(new QLabel(text, this), QStringLiteral("Label3_%1").arg(line.index),
+                              line.left, line.top, line.width, line.height);
         label->setFont(TerminalFont(9, line.bold));
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

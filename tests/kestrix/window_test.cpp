@@ -31,7 +31,7 @@ protected:
 };
 
 // The controls' names and captions come from one table; what it cannot show is checked here.
-TEST_F(WindowTest, StartsInTheCurrentFolderWithTheDesignsFocusOrder) {
+TEST_F(WindowTest, StartsInTheCurrentFolderWithItsFocusOrder) {
     writeFile(u"c/roms/GAME.SWC"_s);
     form = makeForm();
     QStringList focusOrder;

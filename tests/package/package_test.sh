@@ -39,6 +39,12 @@ dpkg-deb --field "$deb" Depends | grep -q libqt6widgets6 || { echo "no Qt in Dep
 
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
+# One version: the package's, the program's own and its manual page's.
+version=$(dpkg-deb --field "$deb" Version)
+[ "$("$root/usr/bin/kestrix" --version)" = "kestrix $version" ] ||
+  { echo "kestrix --version does not say $version"; exit 1; }
+zcat "$root/usr/share/man/man1/kestrix.1.gz" | grep -q "\"Kestrix $version\"" ||
+  { echo "the manual page does not name $version"; exit 1; }
 desktop-file-validate "$root/usr/share/applications/$id.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
 if command -v lintian >/dev/null; then
@@ -54,7 +60,7 @@ cat >"$scratch/start" <<'INNER'
 "$1" >/dev/null 2>&1 &
 app=$!
 for _ in $(seq 100); do
-  if xwininfo -root -tree | grep -q '"Kestrix v1.2"'; then
+  if xwininfo -root -tree | grep -q "\"Kestrix v$2\""; then
     kill $app
     echo "the installed kestrix opened its window"
     exit 0
@@ -66,4 +72,4 @@ kill $app
 echo "no window of the installed kestrix after 10 s"
 exit 1
 INNER
-cd "$scratch" && HOME="$scratch" xvfb-run -a bash "$scratch/start" "$root/usr/bin/kestrix"
+cd "$scratch" && HOME="$scratch" xvfb-run -a bash "$scratch/start" "$root/usr/bin/kestrix" "${version%.*}"
