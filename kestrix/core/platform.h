@@ -36,8 +36,8 @@ struct Platform {
 };
 
 // The program folder when the user can write to it (it is the tool's working folder), else the
-// user's own kestrix folder under dataHome, created when missing.
-QString WorkFolder(const QString& programFolder, const QString& dataHome);
+// user's own kestrix folder under dataHome, created when missing; fails naming that folder.
+Result<QString> WorkFolder(const QString& programFolder, const QString& dataHome);
 
 // A folder for this user alone: the wanted one, created with mode 0700 when missing, or when it
 // belongs to someone else, is open to others or is a link, the first such folder named

@@ -11,6 +11,7 @@
 #include <QtGlobal>
 
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,8 +53,12 @@ bool isPseudoFileSystem(const QStorageInfo& volume) {
 Platform Platform::fromSystem() {
     Platform p;
     p.programFolder = QCoreApplication::applicationDirPath();
-    p.workFolder = WorkFolder(
-        p.programFolder, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const Result<QString> work = WorkFolder(p.programFolder, dataHome);
+    // Without it every tool run is refused, naming the folder; the browser still works.
+    if (!work)
+        std::fprintf(stderr, "%s\n", qPrintable(work.error()));
+    p.workFolder = work ? *work : QDir(dataHome).filePath(QStringLiteral("kestrix"));
     p.floppyRoot = findFloppyRoot();
     p.userId = ::getuid();
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -77,11 +82,12 @@ Platform Platform::fromSystem() {
     return p;
 }
 
-QString WorkFolder(const QString& programFolder, const QString& dataHome) {
+Result<QString> WorkFolder(const QString& programFolder, const QString& dataHome) {
     if (::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
         return programFolder;
     const QString own = QDir(dataHome).filePath(QStringLiteral("kestrix"));
-    QDir().mkpath(own);
+    if (!QDir().mkpath(own))
+        return Failure{QStringLiteral("Cannot make the working folder \"%1\".").arg(own)};
     return own;
 }
 

@@ -243,8 +243,8 @@ TEST_F(FoldersTest, StagingIsOurOwnAndTheWorkFolderWritable) {
     const Result<QString> staging = StagingFolder(host);
     ASSERT_TRUE(staging) << staging.error().toStdString();
     EXPECT_EQ(*staging, path(u"fallback"_s));
-    EXPECT_EQ(WorkFolder(programFolder, path(u"share"_s)), programFolder);
-    EXPECT_EQ(WorkFolder(path(u"gone"_s), path(u"share"_s)), path(u"share/kestrix"_s));
+    EXPECT_EQ(*WorkFolder(programFolder, path(u"share"_s)), programFolder);
+    EXPECT_EQ(*WorkFolder(path(u"gone"_s), path(u"share"_s)), path(u"share/kestrix"_s));
     EXPECT_TRUE(QFileInfo(path(u"share/kestrix"_s)).isDir());
 }
 
