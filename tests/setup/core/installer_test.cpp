@@ -59,7 +59,7 @@ TEST_P(StartUpTest, StartsTheUnzipProgramThenReadsTheHeader) {
     const Platform host{installer, u"C:\\Program Files\\"_s, desktop};
     const Result<Header> header = StartUp(host, unzip, script, prompter);
     EXPECT_EQ(header ? Shown(*header) : u"report: "_s + prompter.reports.join(u'|'),
-              QString::fromLatin1(GetParam().shown).replace(u"%1"_s, installer));
+              QString::fromUtf8(GetParam().shown).replace(u"%1"_s, installer));
     EXPECT_EQ(QDir::currentPath(), installer);
     unzip.WaitForEnd();
     EXPECT_EQ(read(u"inst/pkunzip-ran.txt"_s),
@@ -70,18 +70,26 @@ INSTANTIATE_TEST_SUITE_P(
     Scripts, StartUpTest,
     ::testing::Values(
         StartCase{"EndHeaderFirst", "ENDHEADER", ""},
-        StartCase{"LastOfAKeyWinsUntrimmedWithLoneCrs",
-                  "NAME A\rNAME  B\rFILES 3\rFILES 12abc\rDEST a\rDEST \rSHORTCUTNAME q \r"
-                  "COPYRIGHT \xa9 J\xfcrgen\rORIG PROG\rSHORTCUT demo\rVERSION 1\rENDHEADER\r",
-                  "caption:  B Installer|name:  B|copyright: Copyright \xa9 J\xfcrgen|version: "
-                  "Version 1|destination: C:\\Program Files\\|source: PROG|shortcutName: q "
-                  "|shortcutTarget: demo|files: 12"},
-        // Keys in other letter cases or without their blank are ignored; a line feed does not
-        // end a line, so the "ENDHEADER" before it does not end the header.
+        StartCase{
+            "LastOfAKeyWinsUntrimmedWithLoneCrs",
+            "NAME A\rNAME  B\rFILES 3\rFILES 12abc\rDEST a\rDEST \rSHORTCUTNAME q \r"
+            "COPYRIGHT \xa9 J\xfcrgen\rORIG PROG\rSHORTCUT demo\rVERSION 1\rENDHEADER\r",
+            "caption:  B Installer|name:  B|copyright: Copyright \xc2\xa9 J\xc3\xbcrgen|version: "
+            "Version 1|destination: C:\\Program Files\\|source: PROG|shortcutName: q "
+            "|shortcutTarget: demo|files: 12"},
+        // Keys in other letter cases or without their blank are ignored.
         StartCase{"OtherLinesIgnoredAndInfoAdded",
                   "name Demo\r\nNAMEDemo\r\nFiles 3\r\nDEST\r\nShortcut a\r\n; a note\r\n\r\n"
-                  "INFO Hello\r\nINFO \r\nINFO Wor\nld\r\nENDHEADER\nx\r\nENDHEADER\r\n",
-                  "info: Hello\r\n\r\n\r\nWor\nld\r\n"},
+                  "INFO Hello\r\nINFO \r\nINFO World\r\nENDHEADER\r\n",
+                  "info: Hello\r\n\r\n\r\nWorld\r\n"},
+        // A Linux editor ends lines in a lone line feed; line ends may be mixed.
+        StartCase{"LineFeedsEndLines", "NAME Demo\nINFO a\n\rINFO b\r\nENDHEADER\nNAME x\n",
+                  "caption: Demo Installer|name: Demo|info: a\r\nb\r\n"},
+        // A byte-order mark makes the script UTF-8 and is no part of the first key.
+        StartCase{"ByteOrderMarkMeansUtf8", "\xef\xbb\xbfNAME Caf\xc3\xa9\r\nENDHEADER\r\n",
+                  "caption: Caf\xc3\xa9 Installer|name: Caf\xc3\xa9"},
+        StartCase{"WithoutAByteOrderMarkLatin1", "NAME Caf\xc3\xa9\r\nENDHEADER\r\n",
+                  "caption: Caf\xc3\x83\xc2\xa9 Installer|name: Caf\xc3\x83\xc2\xa9"},
         StartCase{"NoScript", std::nullopt,
                   "report: The setup script \"SETUP.INF\" was not found in %1."},
         StartCase{"NoEndHeader", "ENDHEADER \r\nendheader\r\n",
