@@ -4,8 +4,11 @@
 #include "ui/qtprompter.h"
 
 #include <QApplication>
+#include <csignal>
 
 int main(int argc, char* argv[]) {
+    // A file-size limit then fails the write with a message instead of killing the installer.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Setup"));
     QApplication::setApplicationVersion(QStringLiteral(KESTRIX_VERSION));

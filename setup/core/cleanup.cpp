@@ -2,6 +2,7 @@
 #include "core/cleanup.h"
 
 #include "core/files.h"
+#include "core/unzip.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,8 +43,9 @@ void DeleteMatching(const QString& folder, const QString& name) {
 } // namespace
 
 void CleanUp(const QString& folder, const QString& sourceValue) {
-    for (const QString& name : {sourceValue, QStringLiteral("pkunzip"), QStringLiteral("setup.inf"),
-                                QStringLiteral("setup"), QStringLiteral("DATA.DAT")})
+    for (const QString& name :
+         {sourceValue, QStringLiteral("pkunzip"), QStringLiteral("setup.inf"),
+          QStringLiteral("setup"), QStringLiteral("DATA.DAT"), UnzipLogName()})
         DeleteMatching(folder, name);
 }
 

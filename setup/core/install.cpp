@@ -5,11 +5,11 @@
 #include "core/prompter.h"
 #include "core/script.h"
 #include "core/shortcut.h"
+#include "core/wholefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace setup {
@@ -48,9 +48,10 @@ Status CheckValues(const InstallValues& values) {
     return {};
 }
 
-// Copies a plain file over whatever file the target names, keeping the source's permissions;
-// the target is replaced whole or not at all.
-Status CopyReplacing(const QString& source, const QString& target) {
+// Copies a plain file into the destination folder, keeping its permissions; the target is
+// replaced whole or not at all, and never through a link.
+Status CopyReplacing(const QString& source, const QString& destination, const QString& name) {
+    const QString target = JoinPath(destination, name);
     const auto failed = [&](const QString& why) {
         return Failure{QStringLiteral("The file \"%1\" could not be copied to \"%2\": %3")
                            .arg(QDir::toNativeSeparators(QDir::current().absoluteFilePath(source)),
@@ -60,19 +61,12 @@ Status CopyReplacing(const QString& source, const QString& target) {
     const QFileInfo from(source);
     if (!from.isFile())
         return failed(QStringLiteral("it is not in the source folder."));
-    const QFileInfo to(target);
-    if (!to.absoluteDir().exists())
-        return failed(QStringLiteral("the folder \"%1\" does not exist.")
-                          .arg(QDir::toNativeSeparators(to.absolutePath())));
-    if (to.isDir())
-        return failed(QStringLiteral("a folder of that name is in the way."));
-
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return failed(in.errorString() + u'.');
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return failed(out.errorString() + u'.');
+    WholeFile out;
+    if (const Status opened = out.Open(destination, name); !opened)
+        return failed(opened.error());
     char buffer[1 << 16];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
@@ -80,19 +74,21 @@ Status CopyReplacing(const QString& source, const QString& target) {
             return failed(in.errorString() + u'.');
         if (n == 0)
             break;
-        if (out.write(buffer, n) != n)
-            return failed(out.errorString() + u'.');
+        if (const Status written = out.Write({buffer, n}); !written)
+            return failed(written.error());
     }
-    if (!out.setPermissions(from.permissions()) || !out.commit())
-        return failed(out.errorString() + u'.');
+    if (const Status committed = out.Commit(from.permissions()); !committed)
+        return failed(committed.error());
     return {};
 }
 
 Status install(const Installation& run, const InstallValues& values) {
     if (const Status checked = CheckValues(values); !checked)
         return checked;
-    // The unzip program may still be unpacking what the run is about to copy.
-    run.waitForUnzip();
+    // The unzip program may still be unpacking what the run is about to copy; after a failed
+    // unpack the source folder may hold last time's files, which must not pass for new ones.
+    if (const Status unpacked = run.waitForUnzip(); !unpacked)
+        return unpacked;
     // Errors ignored: a destination that is not there fails the first copy.
     QDir().mkdir(values.destination);
     if (!run.script.IsOpen())
@@ -109,12 +105,13 @@ Status install(const Installation& run, const InstallValues& values) {
             return Failure{QStringLiteral("The file \"%1\" of the setup script's list leads out of "
                                           "the source and the destination folder.")
                                .arg(*line)};
-        const QString target = JoinPath(values.destination, *line);
-        if (const Status copied = CopyReplacing(JoinPath(values.source, *line), target); !copied)
+        const Status copied =
+            CopyReplacing(JoinPath(values.source, *line), values.destination, *line);
+        if (!copied)
             return copied;
         // The log names the installer's own folder as the file's origin.
         run.log(QStringLiteral("\r\n") + JoinPath(run.platform.installerFolder, *line) +
-                QStringLiteral(" ==> ") + target);
+                QStringLiteral(" ==> ") + JoinPath(values.destination, *line));
         run.step();
     }
     run.logAtEnd(QStringLiteral("\r\nAlmost finished..."));

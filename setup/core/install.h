@@ -26,8 +26,8 @@ struct Installation {
     const Platform& platform;
     Prompter& prompter;
     Script& script; // open at the first line of the file list
-    // Returns once the unzip program has ended.
-    std::function<void()> waitForUnzip;
+    // Returns once the unzip program has ended: a failure when it did not unpack everything.
+    std::function<Status()> waitForUnzip;
     // Adds text to the information box by its append rule.
     std::function<void(const QString&)> log;
     // Adds text after the information box's whole text, wherever its selection is.
@@ -36,7 +36,8 @@ struct Installation {
     std::function<void()> step;
 };
 
-// Pressing Install: creates the destination folder, copies each file of the script's list from
+// Pressing Install: waits for the unzip program and copies nothing when the unpack failed;
+// creates the destination folder, copies each file of the script's list from
 // the source folder into it with a log line and a step each, makes the desktop shortcut if
 // asked, and closes the script. A failure stops the run where it happens and is reported; the
 // installer must then end.

@@ -8,30 +8,36 @@
 
 namespace setup {
 
-std::optional<QString> ReadScriptLine(QIODevice& device) {
+std::optional<QString> ReadScriptLine(QIODevice& device, bool utf8) {
     QByteArray line;
     char c = 0;
     bool any = false;
-    while (device.getChar(&c)) {
+    // Windows ends lines in CR LF; a Linux editor writes a lone LF, which must not make the
+    // whole script one line.
+    while (device.getChar(&c) && c != '\n') {
         any = true;
         if (c == '\r') {
             char next = 0;
             if (device.peek(&next, 1) == 1 && next == '\n')
                 device.getChar(&next);
-            return QString::fromLatin1(line);
+            break;
         }
         line.append(c);
     }
     // The last line may lack its end; past it there is nothing to read.
-    if (!any)
+    if (!any && c != '\n')
         return std::nullopt;
-    return QString::fromLatin1(line);
+    return utf8 ? QString::fromUtf8(line) : QString::fromLatin1(line);
 }
 
 Status Script::Open(const QString& folder) {
     file_.setFileName(FindNoCase(folder, ScriptName()));
-    if (file_.open(QIODevice::ReadOnly))
+    if (file_.open(QIODevice::ReadOnly)) {
+        utf8_ = file_.peek(3) == "\xef\xbb\xbf";
+        if (utf8_)
+            file_.skip(3);
         return {};
+    }
     if (!file_.exists())
         return Failure{QStringLiteral("The setup script \"%1\" was not found in %2.")
                            .arg(ScriptName(), QDir::toNativeSeparators(folder))};
@@ -40,7 +46,7 @@ Status Script::Open(const QString& folder) {
 }
 
 Result<QString> Script::ReadLine(const QString& awaited) {
-    if (std::optional<QString> line = ReadScriptLine(file_))
+    if (std::optional<QString> line = ReadScriptLine(file_, utf8_))
         return *line;
     if (file_.error() != QFileDevice::NoError)
         return Failure{QStringLiteral("The setup script \"%1\" could not be read: %2")

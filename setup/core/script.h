@@ -14,16 +14,17 @@ inline QString ScriptName() {
     return QStringLiteral("SETUP.INF");
 }
 
-// The next line of a setup script without its end: CR LF or a lone CR ends a line, a lone LF
-// belongs to the line, bytes are Latin-1 (the system code page stands for that on this host).
+// The next line of a setup script without its end: CR LF, a lone CR or a lone LF ends a line;
+// bytes are Latin-1 (the system code page stands for that on this host), or UTF-8 when asked.
 // Nothing past the end of the data or when it cannot be read.
-std::optional<QString> ReadScriptLine(QIODevice& device);
+std::optional<QString> ReadScriptLine(QIODevice& device, bool utf8 = false);
 
 // The setup script, open from the header until the end of the installation run, which reads on
 // where the header stopped.
 class Script {
 public:
-    // Opens the script in the installer's folder, whatever the letter case of its name.
+    // Opens the script in the installer's folder, whatever the letter case of its name; a UTF-8
+    // byte-order mark at its start makes it UTF-8.
     [[nodiscard]] Status Open(const QString& folder);
     // The next line; a failure when the script ends, or cannot be read, before the awaited line.
     [[nodiscard]] Result<QString> ReadLine(const QString& awaited);
@@ -34,6 +35,7 @@ public:
 
 private:
     QFile file_;
+    bool utf8_ = false;
 };
 
 enum class HeaderKey {

@@ -2,9 +2,9 @@
 #include "core/shortcut.h"
 
 #include "core/files.h"
+#include "core/wholefile.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 namespace setup {
 
@@ -63,13 +63,16 @@ Status Create_ShortCut(const Platform& platform, QString TargetPath, QString Sho
                                    EscapeDesktopValue(QuoteExecArgument(TargetPath)),
                                    EscapeDesktopValue(WorkPath), EscapeDesktopValue(TargetPath),
                                    QString::number(IconNum), QString::number(Window_Style));
-    QSaveFile out(file);
+    WholeFile out;
+    Status written = out.Open(ShortCutPath, shortcutname + QStringLiteral(".desktop"));
+    if (written)
+        written = out.Write(entry.toUtf8());
     // Desktops start only entries marked executable.
-    if (!out.open(QIODevice::WriteOnly) || out.write(entry.toUtf8()) < 0 ||
-        !out.setPermissions(out.permissions() | QFile::ExeOwner | QFile::ExeGroup |
-                            QFile::ExeOther) ||
-        !out.commit())
-        return failed(out.errorString() + u'.');
+    if (written)
+        written = out.Commit(out.DefaultPermissions() | QFile::ExeOwner | QFile::ExeUser |
+                             QFile::ExeGroup | QFile::ExeOther);
+    if (!written)
+        return failed(written.error());
     return {};
 }
 

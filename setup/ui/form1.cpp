@@ -192,7 +192,7 @@ void Form1::showHeader(const Header& header) {
 
 void Form1::Command1_Click() {
     const Installation run{
-        platform_, prompter_, script_, [this] { waitForUnzip(); },
+        platform_, prompter_, script_, [this] { return waitForUnzip(); },
         [this](const QString& text) { Text1->Append(text); },
         // Adds at the very end whatever the selection, as re-setting the whole text would,
         // without laying out again the thousands of lines a large run has logged.
@@ -219,12 +219,13 @@ void Form1::closeEvent(QCloseEvent* event) {
     end(0);
 }
 
-void Form1::waitForUnzip() {
+Status Form1::waitForUnzip() {
     if (!unzip_.Running())
-        return;
+        return unzip_.WaitForEnd();
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    unzip_.WaitForEnd();
+    Status unpacked = unzip_.WaitForEnd();
     QGuiApplication::restoreOverrideCursor();
+    return unpacked;
 }
 
 void Form1::setCaption(const QString& caption) {

@@ -61,7 +61,7 @@ private:
     void showHeader(const Header& header);
     // The window's caption, shown on the desktop exactly as given.
     void setCaption(const QString& caption);
-    void waitForUnzip();
+    Status waitForUnzip();
     // Ends the installer at once, without the clean-up.
     void end(int status);
 

@@ -29,15 +29,27 @@ bool ReadAt(std::istream& in, std::uint64_t offset, std::uint64_t size, std::str
     return in && static_cast<std::uint64_t>(in.gcount()) == size;
 }
 
+// Whether an extra field is made of whole parts, each a 4-byte header and the data it declares,
+// as libarchive demands of it.
+bool WholeParts(const std::string& extra) {
+    std::size_t at = 0;
+    while (at + 4 <= extra.size())
+        at += 4 + Field(extra, at + 2, 2);
+    return at == extra.size();
+}
+
 std::optional<ListedEntry::Local> ReadLocal(std::istream& in, std::uint64_t offset) {
-    std::string header, name;
+    std::string header, name, extra;
     if (!ReadAt(in, offset, kLocalSize, header) || Field(header, 0, 4) != kLocalSignature)
         return std::nullopt;
-    const std::uint64_t nameSize = Field(header, 26, 2);
+    const std::uint64_t nameSize = Field(header, 26, 2), extraSize = Field(header, 28, 2);
     if (!ReadAt(in, offset + kLocalSize, nameSize, name))
         return std::nullopt;
-    return ListedEntry::Local{name, static_cast<std::uint16_t>(Field(header, 6, 2)),
-                              offset + kLocalSize + nameSize + Field(header, 28, 2)};
+    const bool extraRead = ReadAt(in, offset + kLocalSize + nameSize, extraSize, extra);
+    return ListedEntry::Local{
+        name, static_cast<std::uint16_t>(Field(header, 6, 2)),
+        offset + kLocalSize + nameSize + extraSize,
+        static_cast<std::uint16_t>(extraRead && !WholeParts(extra) ? extraSize : 0)};
 }
 
 // The Zip64 extra field holds the 64-bit values of the record's fields that are all ones, in
@@ -57,23 +69,26 @@ std::uint64_t Zip64Offset(const std::string& record, const std::string& extra) {
     return kAllOnes;
 }
 
-// The directory that the end record at the given offset describes, if it makes sense.
+// The directory that the end record at the given offset describes, if it makes sense. A sound
+// Zip64 end record before it wins over the record's own values, as libarchive takes it: some
+// writers leave those wrong beside a right Zip64 record.
 std::optional<Directory> FromEnd(std::istream& in, const std::string& end, std::uint64_t at) {
-    if (Field(end, 4, 2) != 0 || Field(end, 6, 2) != 0 || Field(end, 8, 2) != Field(end, 10, 2))
-        return std::nullopt;
     Directory directory{Field(end, 10, 2), {}};
     std::uint64_t size = Field(end, 12, 4), offset = Field(end, 16, 4), directoryEnd = at;
     std::string locator, zip64;
-    if ((directory.count == 0xffff || size == kAllOnes || offset == kAllOnes) &&
-        at >= kLocatorSize && ReadAt(in, at - kLocatorSize, kLocatorSize, locator) &&
-        Field(locator, 0, 4) == kLocatorSignature) {
+    if (at >= kLocatorSize && ReadAt(in, at - kLocatorSize, kLocatorSize, locator) &&
+        Field(locator, 0, 4) == kLocatorSignature && Field(locator, 4, 4) == 0 &&
+        Field(locator, 16, 4) == 1 && Field(locator, 8, 8) <= at - kLocatorSize &&
+        ReadAt(in, Field(locator, 8, 8), kZip64EndSize, zip64) &&
+        Field(zip64, 0, 4) == kZip64EndSignature && Field(zip64, 16, 4) == 0 &&
+        Field(zip64, 20, 4) == 0 && Field(zip64, 24, 8) == Field(zip64, 32, 8)) {
         directoryEnd = Field(locator, 8, 8);
-        if (!ReadAt(in, directoryEnd, kZip64EndSize, zip64) ||
-            Field(zip64, 0, 4) != kZip64EndSignature || directoryEnd > at)
-            return std::nullopt;
         directory.count = Field(zip64, 32, 8);
         size = Field(zip64, 40, 8);
         offset = Field(zip64, 48, 8);
+    } else if (Field(end, 4, 2) != 0 || Field(end, 6, 2) != 0 ||
+               Field(end, 8, 2) != Field(end, 10, 2)) {
+        return std::nullopt;
     }
     if (size > directoryEnd || offset > directoryEnd - size)
         return std::nullopt;

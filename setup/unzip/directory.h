@@ -21,6 +21,9 @@ struct ListedEntry {
         std::string name; // raw bytes
         std::uint16_t flags = 0;
         std::uint64_t dataStart = 0;
+        // The size of its extra field when that is not made of whole parts, which libarchive
+        // refuses the whole archive for; 0 when it is sound.
+        std::uint16_t brokenExtraSize = 0;
     };
     std::optional<Local> local; // nothing when no local header is where the entry points
 };

@@ -70,6 +70,17 @@ std::optional<std::string> CheckedEntryName(std::string_view raw) {
     return checked;
 }
 
+bool IsFolderItself(std::string_view name) {
+    bool dot = false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '.' && (i == 0 || name[i - 1] == '/' || name[i - 1] == '\\'))
+            dot = true;
+        else if ((name[i] != '/' && name[i] != '\\') || i == 0)
+            return false;
+    }
+    return dot;
+}
+
 std::string Printable(std::string_view name) {
     std::string shown(name);
     for (char& c : shown) {

@@ -12,6 +12,9 @@ namespace pkunzip {
 // dropped and a folder's trailing "/" is cut, so the result has no empty component.
 std::optional<std::string> CheckedEntryName(std::string_view raw);
 
+// Whether the name stands for the folder it is unpacked in: "." parts only, such as "./".
+bool IsFolderItself(std::string_view name);
+
 // An entry's raw name as UTF-8: names flagged as UTF-8, and names made on Unix that are valid
 // UTF-8, are taken as they are; any other name is CP437, as DOS and Windows archivers write it.
 // Nothing when the name is not valid in its encoding.

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <limits>
 #include <locale.h>
@@ -14,6 +17,8 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace pkunzip {
@@ -79,6 +84,101 @@ std::string ErrorOf(archive* a) {
     return text ? text : "unknown error";
 }
 
+// libarchive's writer says only "Write failed" and the like; the system's reason is its errno.
+std::string DiskErrorOf(archive* a) {
+    const int error = archive_errno(a);
+    return error > 0 ? ErrorOf(a) + ": " + std::strerror(error) : ErrorOf(a);
+}
+
+// The archive as libarchive reads it: the file, except that each local extra field that is not
+// made of whole parts reads as one part of a kind no reader knows. libarchive refuses the whole
+// archive for such a field and Info-ZIP's unzip passes over it; all it could add to the central
+// directory's record is a time or an owner.
+class Source {
+public:
+    ~Source() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool open(const fs::path& path) {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+            return false;
+        size_ = static_cast<std::uint64_t>(st.st_size);
+        return true;
+    }
+    void repair(const Directory& directory) {
+        for (const ListedEntry& entry : directory.entries) {
+            // Too short for a part's header, it cannot be made into one: that entry is refused.
+            if (entry.local && entry.local->brokenExtraSize >= 4) {
+                const std::uint16_t size = entry.local->brokenExtraSize;
+                std::string part(size, '\0');
+                part[0] = part[1] = '\xff';
+                part[2] = static_cast<char>((size - 4) & 0xff);
+                part[3] = static_cast<char>((size - 4) >> 8);
+                repairs_[entry.local->dataStart - size] = std::move(part);
+            }
+        }
+    }
+    void attach(archive* a) {
+        archive_read_set_callback_data(a, this);
+        archive_read_set_read_callback(a, Read);
+        archive_read_set_seek_callback(a, Seek);
+        archive_read_set_skip_callback(a, Skip);
+    }
+
+private:
+    static la_ssize_t Read(archive* a, void* data, const void** block) {
+        auto& self = *static_cast<Source*>(data);
+        self.buffer_.resize(kReadBlock);
+        ssize_t n = 0;
+        while ((n = ::pread(self.fd_, self.buffer_.data(), kReadBlock,
+                            static_cast<off_t>(self.position_))) < 0 &&
+               errno == EINTR) {
+        }
+        if (n < 0) {
+            archive_set_error(a, errno, "Read error");
+            return ARCHIVE_FATAL;
+        }
+        const std::uint64_t from = self.position_, to = from + static_cast<std::uint64_t>(n);
+        auto repair = self.repairs_.upper_bound(from);
+        if (repair != self.repairs_.begin())
+            --repair;
+        for (; repair != self.repairs_.end() && repair->first < to; ++repair) {
+            const std::uint64_t start = std::max(from, repair->first);
+            const std::uint64_t end =
+                std::min<std::uint64_t>(to, repair->first + repair->second.size());
+            if (start < end)
+                std::copy_n(repair->second.data() + (start - repair->first), end - start,
+                            self.buffer_.data() + (start - from));
+        }
+        self.position_ = to;
+        *block = self.buffer_.data();
+        return n;
+    }
+    static la_int64_t Seek(archive*, void* data, la_int64_t offset, int whence) {
+        auto& self = *static_cast<Source*>(data);
+        const auto base = static_cast<la_int64_t>(whence == SEEK_SET   ? 0
+                                                  : whence == SEEK_CUR ? self.position_
+                                                                       : self.size_);
+        if (base + offset < 0)
+            return ARCHIVE_FATAL;
+        self.position_ = static_cast<std::uint64_t>(base + offset);
+        return base + offset;
+    }
+    static la_int64_t Skip(archive*, void* data, la_int64_t request) {
+        static_cast<Source*>(data)->position_ +=
+            static_cast<std::uint64_t>(std::max<la_int64_t>(request, 0));
+        return std::max<la_int64_t>(request, 0);
+    }
+
+    int fd_ = -1;
+    std::uint64_t size_ = 0, position_ = 0;
+    std::vector<char> buffer_;
+    std::map<std::uint64_t, std::string> repairs_; // where a part is read instead of the bytes
+};
+
 class Extraction {
 public:
     Extraction(const Options& options, std::ostream& err) : options_(options), err_(err) {}
@@ -87,8 +187,9 @@ public:
 
 private:
     void entry(archive_entry* in, int headerStatus);
-    // The directory's entry whose data libarchive is at, marked as read.
-    const ListedEntry* listedAt(la_int64_t start);
+    // The directory's entry whose data libarchive is at, marked as read. A link's data is read
+    // with its header, so libarchive is past it by then.
+    const ListedEntry* listedAt(la_int64_t start, bool dataRead);
     void reportUnread(const std::string& archiveName);
     // Streams the entry's data to disk; false, with the reason, when it was not all written.
     bool copyData(archive_entry* in, std::string& problem);
@@ -105,6 +206,7 @@ private:
     std::uint64_t failures_ = 0;
     bool fatal_ = false;
     std::optional<std::string> stopped_;          // why the remaining entries are not unpacked
+    std::optional<std::string> unreadable_;       // why libarchive could read no further
     std::map<la_int64_t, la_int64_t> dataRanges_; // start -> end of the data unpacked so far
     Directory directory_;
     std::multimap<std::uint64_t, std::size_t> listed_; // data start -> entry not read yet
@@ -132,16 +234,25 @@ int Extraction::run(const fs::path& path) {
     archive_write_disk_set_options(disk_, flags);
 
     const std::string archiveName = Printable(path.native());
-    if (archive_read_open_filename(reader_, path.c_str(), kReadBlock) != ARCHIVE_OK) {
-        // libarchive does not take an archive without entries for a ZIP; it has nothing to
-        // write, so all of it is written.
-        if (directory && directory->count == 0 && directory->entries.empty())
-            return kAllWritten;
-        err_ << kProgram << archiveName << ": " << ErrorOf(reader_) << '\n';
+    // A download cut short loses the directory at the archive's end first.
+    if (!directory) {
+        err_ << kProgram << archiveName
+             << ": it has no central directory: it is cut short, or not a ZIP archive\n";
         return kNotAllWritten;
     }
-    if (!directory) {
-        err_ << kProgram << archiveName << ": its central directory cannot be read\n";
+    Source source;
+    if (!source.open(path)) {
+        err_ << kProgram << archiveName << ": " << std::strerror(errno) << '\n';
+        return kNotAllWritten;
+    }
+    source.repair(*directory);
+    source.attach(reader_);
+    if (archive_read_open1(reader_) != ARCHIVE_OK) {
+        // libarchive does not take an archive without entries for a ZIP; it has nothing to
+        // write, so all of it is written.
+        if (directory->count == 0 && directory->entries.empty())
+            return kAllWritten;
+        err_ << kProgram << archiveName << ": " << ErrorOf(reader_) << '\n';
         return kNotAllWritten;
     }
     directory_ = std::move(*directory);
@@ -156,8 +267,7 @@ int Extraction::run(const fs::path& path) {
         if (status == ARCHIVE_EOF)
             break;
         if (status == ARCHIVE_FATAL) {
-            err_ << kProgram << archiveName << ": " << ErrorOf(reader_) << '\n';
-            ++failures_;
+            unreadable_ = ErrorOf(reader_);
             break;
         }
         entry(in, status);
@@ -167,14 +277,20 @@ int Extraction::run(const fs::path& path) {
     reportUnread(archiveName);
     // Folders get their times and permissions only now, after their files.
     if (archive_write_close(disk_) != ARCHIVE_OK) {
-        err_ << kProgram << ErrorOf(disk_) << '\n';
+        err_ << kProgram << DiskErrorOf(disk_) << '\n';
         ++failures_;
     }
     return failures_ == 0 ? kAllWritten : kNotAllWritten;
 }
 
-const ListedEntry* Extraction::listedAt(la_int64_t start) {
-    const auto found = start < 0 ? listed_.end() : listed_.find(static_cast<std::uint64_t>(start));
+const ListedEntry* Extraction::listedAt(la_int64_t start, bool dataRead) {
+    if (start < 0)
+        return nullptr;
+    auto found = listed_.find(static_cast<std::uint64_t>(start));
+    if (found == listed_.end() && dataRead) {
+        found = listed_.upper_bound(static_cast<std::uint64_t>(start));
+        found = found == listed_.begin() ? listed_.end() : std::prev(found);
+    }
     if (found == listed_.end())
         return nullptr;
     const ListedEntry* entry = &directory_.entries[found->second];
@@ -190,13 +306,22 @@ void Extraction::reportUnread(const std::string& archiveName) {
         if (!directory_.entries[i].local)
             unread.push_back(i);
     }
+    // libarchive goes through the entries in the order of their data: the first one not read
+    // is the one it could not read.
+    const std::size_t none = directory_.entries.size();
+    const std::size_t failed = unreadable_ && !listed_.empty() ? listed_.begin()->second : none;
+    if (unreadable_ && failed == none) {
+        err_ << kProgram << archiveName << ": " << *unreadable_ << '\n';
+        ++failures_;
+    }
     for (const auto& [start, i] : listed_)
         unread.push_back(i);
     std::sort(unread.begin(), unread.end());
     for (const std::size_t i : unread) {
         const ListedEntry& listed = directory_.entries[i];
         const auto name = EntryNameUtf8(listed.name, listed.flags & kUtf8Name, listed.host);
-        refuse(Printable(name ? *name : listed.name), "the archive lists it but it was not read");
+        refuse(Printable(name ? *name : listed.name),
+               i == failed ? *unreadable_ : "the archive lists it but it was not read");
     }
     const std::uint64_t found = directory_.entries.size();
     if (directory_.count > found) {
@@ -218,7 +343,8 @@ bool Extraction::sharesEarlierData(la_int64_t start) const {
 
 void Extraction::entry(archive_entry* in, int headerStatus) {
     const la_int64_t start = archive_filter_bytes(reader_, 0);
-    const ListedEntry* listed = listedAt(start);
+    const auto type = archive_entry_filetype(in);
+    const ListedEntry* listed = listedAt(start, type == AE_IFLNK);
     const char* raw = archive_entry_pathname(in);
     if (!listed)
         return refuse(Printable(raw ? raw : "an entry"),
@@ -233,10 +359,14 @@ void Extraction::entry(archive_entry* in, int headerStatus) {
     if (!utf8)
         return refuse(label, "its name cannot be read");
     const auto name = CheckedEntryName(*utf8);
+    // bsdtar's archive of "." lists that folder itself as "./"; it is there already.
+    if (!name && type == AE_IFDIR && IsFolderItself(*utf8))
+        return;
     if (!name)
         return refuse(label, "its name leads outside the folder");
-    const auto type = archive_entry_filetype(in);
-    if ((type != AE_IFREG && type != AE_IFDIR) || archive_entry_hardlink(in))
+    if (type == AE_IFLNK || archive_entry_hardlink(in))
+        return refuse(label, "it is a link, and links are not unpacked");
+    if (type != AE_IFREG && type != AE_IFDIR)
         return refuse(label, "only plain files and folders are unpacked");
     if (type == AE_IFDIR && !options_.folders)
         return;
@@ -260,12 +390,12 @@ void Extraction::entry(archive_entry* in, int headerStatus) {
     archive_entry_set_perm(out, perm != 0 ? perm : type == AE_IFDIR ? 0755 : 0644);
     if (archive_entry_mtime_is_set(in))
         archive_entry_set_mtime(out, archive_entry_mtime(in), archive_entry_mtime_nsec(in));
-    if (type == AE_IFREG && archive_entry_size_is_set(in))
-        archive_entry_set_size(out, archive_entry_size(in));
+    // No size: libarchive would pad a file that a failed write cut short up to it, and under a
+    // limit on file sizes that padding fails too and stops every entry after it.
 
     const int header = archive_write_header(disk_, out);
     if (header != ARCHIVE_OK) {
-        const std::string problem = ErrorOf(disk_);
+        const std::string problem = DiskErrorOf(disk_);
         fatal_ = header == ARCHIVE_FATAL;
         if (header == ARCHIVE_WARN && type == AE_IFREG) {
             archive_write_finish_entry(disk_);
@@ -275,7 +405,7 @@ void Extraction::entry(archive_entry* in, int headerStatus) {
     }
     if (type == AE_IFDIR) {
         if (archive_write_finish_entry(disk_) != ARCHIVE_OK)
-            refuse(label, ErrorOf(disk_));
+            refuse(label, DiskErrorOf(disk_));
         return;
     }
 
@@ -284,7 +414,7 @@ void Extraction::entry(archive_entry* in, int headerStatus) {
     if (complete)
         dataRanges_.emplace(start, archive_filter_bytes(reader_, 0));
     if (archive_write_finish_entry(disk_) != ARCHIVE_OK && problem.empty())
-        problem = ErrorOf(disk_);
+        problem = DiskErrorOf(disk_);
     if (!problem.empty()) {
         fs::remove(target, ec);
         refuse(label, problem);
@@ -325,7 +455,7 @@ bool Extraction::copyData(archive_entry* in, std::string& problem) {
             return false;
         }
         if (archive_write_data_block(disk_, block, size, offset) != ARCHIVE_OK) {
-            problem = ErrorOf(disk_);
+            problem = DiskErrorOf(disk_);
             return false;
         }
         written += size;

@@ -8,8 +8,12 @@
 #include "core/startup.h"
 #include "core/unzip.h"
 #include "support/support.h"
+#include "unzip/archives.h"
 
 #include <QProcess>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace setup::test {
 TEST(FilesNumber, ReadsLikeALenientConversionAndRoundsHalfToEven) {
@@ -59,9 +63,9 @@ TEST_P(StartUpTest, StartsTheUnzipProgramThenReadsTheHeader) {
     const Platform host{installer, u"C:\\Program Files\\"_s, desktop};
     const Result<Header> header = StartUp(host, unzip, script, prompter);
     EXPECT_EQ(header ? Shown(*header) : u"report: "_s + prompter.reports.join(u'|'),
-              QString::fromLatin1(GetParam().shown).replace(u"%1"_s, installer));
+              QString::fromUtf8(GetParam().shown).replace(u"%1"_s, installer));
     EXPECT_EQ(QDir::currentPath(), installer);
-    unzip.WaitForEnd();
+    EXPECT_TRUE(unzip.WaitForEnd());
     EXPECT_EQ(read(u"inst/pkunzip-ran.txt"_s),
               u"%1\n%1/PKUNZIP\n-d\n-o\ndata.dat\n"_s.arg(installer).toLocal8Bit());
 }
@@ -70,18 +74,26 @@ INSTANTIATE_TEST_SUITE_P(
     Scripts, StartUpTest,
     ::testing::Values(
         StartCase{"EndHeaderFirst", "ENDHEADER", ""},
-        StartCase{"LastOfAKeyWinsUntrimmedWithLoneCrs",
-                  "NAME A\rNAME  B\rFILES 3\rFILES 12abc\rDEST a\rDEST \rSHORTCUTNAME q \r"
-                  "COPYRIGHT \xa9 J\xfcrgen\rORIG PROG\rSHORTCUT demo\rVERSION 1\rENDHEADER\r",
-                  "caption:  B Installer|name:  B|copyright: Copyright \xa9 J\xfcrgen|version: "
-                  "Version 1|destination: C:\\Program Files\\|source: PROG|shortcutName: q "
-                  "|shortcutTarget: demo|files: 12"},
-        // Keys in other letter cases or without their blank are ignored; a line feed does not
-        // end a line, so the "ENDHEADER" before it does not end the header.
+        StartCase{
+            "LastOfAKeyWinsUntrimmedWithLoneCrs",
+            "NAME A\rNAME  B\rFILES 3\rFILES 12abc\rDEST a\rDEST \rSHORTCUTNAME q \r"
+            "COPYRIGHT \xa9 J\xfcrgen\rORIG PROG\rSHORTCUT demo\rVERSION 1\rENDHEADER\r",
+            "caption:  B Installer|name:  B|copyright: Copyright \xc2\xa9 J\xc3\xbcrgen|version: "
+            "Version 1|destination: C:\\Program Files\\|source: PROG|shortcutName: q "
+            "|shortcutTarget: demo|files: 12"},
+        // Keys in other letter cases or without their blank are ignored.
         StartCase{"OtherLinesIgnoredAndInfoAdded",
                   "name Demo\r\nNAMEDemo\r\nFiles 3\r\nDEST\r\nShortcut a\r\n; a note\r\n\r\n"
-                  "INFO Hello\r\nINFO \r\nINFO Wor\nld\r\nENDHEADER\nx\r\nENDHEADER\r\n",
-                  "info: Hello\r\n\r\n\r\nWor\nld\r\n"},
+                  "INFO Hello\r\nINFO \r\nINFO World\r\nENDHEADER\r\n",
+                  "info: Hello\r\n\r\n\r\nWorld\r\n"},
+        // A Linux editor ends lines in a lone line feed; line ends may be mixed.
+        StartCase{"LineFeedsEndLines", "NAME Demo\nINFO a\n\rINFO b\r\nENDHEADER\nNAME x\n",
+                  "caption: Demo Installer|name: Demo|info: a\r\nb\r\n"},
+        // A byte-order mark makes the script UTF-8 and is no part of the first key.
+        StartCase{"ByteOrderMarkMeansUtf8", "\xef\xbb\xbfNAME Caf\xc3\xa9\r\nENDHEADER\r\n",
+                  "caption: Caf\xc3\xa9 Installer|name: Caf\xc3\xa9"},
+        StartCase{"WithoutAByteOrderMarkLatin1", "NAME Caf\xc3\xa9\r\nENDHEADER\r\n",
+                  "caption: Caf\xc3\x83\xc2\xa9 Installer|name: Caf\xc3\x83\xc2\xa9"},
         StartCase{"NoScript", std::nullopt,
                   "report: The setup script \"SETUP.INF\" was not found in %1."},
         StartCase{"NoEndHeader", "ENDHEADER \r\nendheader\r\n",
@@ -108,7 +120,7 @@ protected:
 
     InstallValues values{root + u"Demo"_s, u"PROG"_s, u"a.txt"_s, u"Demo"_s, true};
     Script script;
-    std::function<void()> wait = [] {};
+    std::function<Status()> wait = [] { return Status{}; };
     QString log;
     int steps = 0;
 };
@@ -117,7 +129,10 @@ protected:
 // target need not exist; quotes, dollars, backticks and backslashes are escaped for the
 // shell-like quoting and then once more as a string value, and a percent sign is doubled.
 TEST_F(InstallTest, CopiesEachFileWithALogLineAndAStepThenMakesAValidShortcut) {
-    wait = [this] { write(u"inst/PROG/end g"_s, "unpacked late"); };
+    wait = [this] {
+        write(u"inst/PROG/end g"_s, "unpacked late");
+        return Status{};
+    };
     write(u"inst/PROG/END G "_s, "1");
     write(u"opt/Demo/a.txt"_s, "old and longer");
     values.shortcutTarget = uR"(my "demo" $HOME `x` 100% a\b)"_s;
@@ -152,63 +167,178 @@ TEST_F(InstallTest, CopiesEachFileWithALogLineAndAStepThenMakesAValidShortcut) {
 struct FailureCase {
     const char* name;
     QByteArray list;
-    const char* report; // %1 stands for the temporary folder
+    const char* report;                      // %1 stands for the temporary folder
+    const char* lastLine;                    // the log's, after the run
+    std::optional<Tree> left = std::nullopt; // the destination's files after it; none: no folder
     void (*change)(InstallValues&) = nullptr;
-    const char* made = nullptr; // a file, or a folder when it ends in "/", made before the run
+    // Made before the run, "|" between: a file, a folder when it ends in "/", a link "NAME>TARGET".
+    const char* made = nullptr;
+    const char* unpack = nullptr; // the real unzip program's archive: "cut short" or "missing"
+    const char* tmpfs = nullptr;  // where a tmpfs is mounted (as root; the row skips otherwise)
+    qint64 tmpfsBytes = 0;        // its size, or read-only when 0
+    long fileLimit = 0;           // the run is made in a child whose files may not grow past this
 };
 
 class RunFailure : public InstallTest, public ::testing::WithParamInterface<FailureCase> {};
 
+// Nothing is reported done that is not: no "Finished!", no short or empty file under a listed
+// name, nothing changed through a link.
 TEST_P(RunFailure, StopsTheRunWhereItHappensAndIsReported) {
     const FailureCase& c = GetParam();
+    if (c.tmpfs && !(QDir().mkpath(path(QString::fromLatin1(c.tmpfs))) &&
+                     mountTmpfs(path(QString::fromLatin1(c.tmpfs)), c.tmpfsBytes)))
+        GTEST_SKIP() << "mounting a tmpfs needs root";
     if (c.change)
         c.change(values);
-    if (c.made)
-        write(QString::fromLatin1(c.made), "x");
-    EXPECT_FALSE(install(c.list));
-    EXPECT_EQ(prompter.reports,
-              QStringList(QString::fromLatin1(c.report).replace(u"%1"_s, tmp.path())));
-    EXPECT_FALSE(log.endsWith(u"Finished!"));
-    // The values a row changes are refused before anything is made or copied.
-    EXPECT_EQ(log.isEmpty() && !QFileInfo::exists(root + u"Demo"_s), c.change != nullptr);
+    write(u"outside/victim"_s, "precious");
+    for (const auto& [name, size] :
+         {std::pair{"large.bin", 60000}, {"mid.bin", 3000}, {"small.txt", 100}})
+        write(u"inst/PROG/"_s + QLatin1String(name), QByteArray(size, 'x'));
+    for (const QString& made : QString::fromLatin1(c.made).split(u'|', Qt::SkipEmptyParts)) {
+        if (const QStringList link = made.split(u'>'); link.size() == 2)
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(path(link[0])).path()) &&
+                        QFile::link(path(link[1]), path(link[0])));
+        else
+            write(made, "x");
+    }
+    UnzipProcess unzip;
+    if (c.unpack) {
+        // Last time's unpacked a.txt, "alpha", is still there.
+        pkunzip::test::RawZip zip;
+        zip.list(zip.add({.name = "PROG/a.txt", .data = std::string(5000, 'n')}));
+        const std::string bytes = zip.bytes();
+        if (QByteArray(c.unpack) == "cut short")
+            write(u"inst/DATA.DAT"_s, QByteArray::fromStdString(bytes.substr(0, bytes.size() / 2)));
+        ASSERT_TRUE(QFile::remove(installer + u"/PKUNZIP"_s));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PKUNZIP_PROGRAM), installer + u"/pkunzip"_s));
+        ASSERT_TRUE(unzip.Start(installer));
+        wait = [&unzip] { return unzip.WaitForEnd(); };
+    }
+    const QString expected = QString::fromLatin1(c.report).replace(u"%1"_s, tmp.path()) +
+                             u"\n| last line: "_s +
+                             QString::fromLatin1(c.lastLine).replace(u"%1"_s, tmp.path());
+    const auto outcome = [&] {
+        const Status run = install(c.list);
+        return (run ? u"no failure"_s : prompter.reports.join(u'|')) + u"\n| last line: "_s +
+               log.split(u"\r\n"_s).last();
+    };
+    if (c.fileLimit) {
+        // A free-space check cannot see this limit: only the writes' own errors tell.
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{static_cast<rlim_t>(c.fileLimit), static_cast<rlim_t>(c.fileLimit)};
+            const QString got = ::setrlimit(RLIMIT_FSIZE, &size) == 0 ? outcome() : u"no limit"_s;
+            if (got != expected)
+                std::fprintf(stderr, "the run said: %s\n", qPrintable(got));
+            std::exit(got != expected); // not _exit: a coverage build writes its counts at exit
+        }
+        int status = -1;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(status, 0) << "the run in the child said otherwise than: "
+                             << qPrintable(expected);
+    } else {
+        EXPECT_EQ(outcome(), expected);
+    }
+    const QString destination = root + u"Demo"_s;
+    EXPECT_EQ(QFileInfo(destination).isDir() ? std::optional(ListTree(destination)) : std::nullopt,
+              c.left);
+    EXPECT_EQ(read(u"outside/victim"_s), "precious");
 }
+
+const char* const CopiedA = "%1/inst/a.txt ==> %1/opt/Demo/a.txt";
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, RunFailure,
     ::testing::Values(
         FailureCase{"SourceMissing", "a.txt\r\nb.txt\r\nEND G\r\n",
                     "The file \"%1/inst/PROG/b.txt\" could not be copied to \"%1/opt/Demo/b.txt\": "
-                    "it is not in the source folder."},
+                    "it is not in the source folder.",
+                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}},
         FailureCase{"SubFolderMissing", "sub/a.txt\r\nEND G\r\n",
                     "The file \"%1/inst/PROG/sub/a.txt\" could not be copied to "
                     "\"%1/opt/Demo/sub/a.txt\": the folder \"%1/opt/Demo/sub\" does not exist.",
-                    nullptr, "inst/PROG/sub/a.txt"},
+                    "", Tree{}, nullptr, "inst/PROG/sub/a.txt"},
         FailureCase{"TargetCannotBeReplaced", "a.txt\r\nEND G\r\n",
                     "The file \"%1/inst/PROG/a.txt\" could not be copied to \"%1/opt/Demo/a.txt\": "
                     "a folder of that name is in the way.",
-                    nullptr, "opt/Demo/a.txt/"},
+                    "", Tree{{u"a.txt/"_s, {}}}, nullptr, "opt/Demo/a.txt/"},
         FailureCase{"ListEndsWithoutEndG", "a.txt\r\n",
-                    "The setup script \"%1/inst/SETUP.INF\" ends before its line \"END G\"."},
+                    "The setup script \"%1/inst/SETUP.INF\" ends before its line \"END G\".",
+                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}},
         FailureCase{"ListLineClimbsOut", "a.txt\r\nsub/../../a.txt\r\nEND G\r\n",
                     "The file \"sub/../../a.txt\" of the setup script's list leads out of the "
-                    "source and the destination folder."},
+                    "source and the destination folder.",
+                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}},
         FailureCase{"ShortcutCannotBeWritten", "END G\r\n",
                     "The desktop shortcut \"%1/Desktop/Demo.desktop\" could not be written: "
-                    "Filename refers to a directory.",
-                    nullptr, "Desktop/Demo.desktop/"},
+                    "a folder of that name is in the way.",
+                    "Almost finished...", Tree{}, nullptr, "Desktop/Demo.desktop/"},
         FailureCase{"DestinationEmpty", "END G\r\n",
-                    "There is no destination folder: the destination box is empty.",
-                    [](InstallValues& v) { v.destination.clear(); }},
+                    "There is no destination folder: the destination box is empty.", "",
+                    std::nullopt, [](InstallValues& v) { v.destination.clear(); }},
         FailureCase{"SourceOutsideTheInstaller", "END G\r\n",
-                    "The source folder \"../PROG\" is not in the installer's folder.",
-                    [](InstallValues& v) { v.source = u"../PROG"_s; }},
+                    "The source folder \"../PROG\" is not in the installer's folder.", "",
+                    std::nullopt, [](InstallValues& v) { v.source = u"../PROG"_s; }},
         FailureCase{"ShortcutNameLeavesTheDesktop", "END G\r\n",
-                    "The desktop shortcut's name \"../x\" leads out of the desktop folder.",
-                    [](InstallValues& v) { v.shortcutName = u"../x"_s; }},
+                    "The desktop shortcut's name \"../x\" leads out of the desktop folder.", "",
+                    std::nullopt, [](InstallValues& v) { v.shortcutName = u"../x"_s; }},
         FailureCase{"ShortcutTargetWithAControlCharacter", "END G\r\n",
                     "The desktop shortcut's target \"%1/opt/Demo/a\x01.exe\" holds a control "
                     "character, which a desktop entry cannot hold.",
-                    [](InstallValues& v) { v.shortcutTarget = u"a\x01.exe"_s; }}),
+                    "", std::nullopt, [](InstallValues& v) { v.shortcutTarget = u"a\x01.exe"_s; }},
+        // Last time's files must not pass for this archive's.
+        FailureCase{"UnpackCutShort", "a.txt\r\nEND G\r\n",
+                    "Nothing was installed: the unzip program did not unpack the whole archive "
+                    "(it ended with status 1).\npkunzip: DATA.DAT: it has no central directory: "
+                    "it is cut short, or not a ZIP archive",
+                    "", std::nullopt, nullptr, nullptr, "cut short"},
+        FailureCase{"ArchiveMissing", "a.txt\r\nEND G\r\n",
+                    "Nothing was installed: the unzip program did not unpack the whole archive "
+                    "(it ended with status 1).\npkunzip: data.dat: no such archive",
+                    "", std::nullopt, nullptr, nullptr, "missing"},
+        FailureCase{"TargetIsALink", "a.txt\r\nEND G\r\n",
+                    "The file \"%1/inst/PROG/a.txt\" could not be copied to \"%1/opt/Demo/a.txt\": "
+                    "\"%1/opt/Demo/a.txt\" is a symbolic link, which the installer never writes "
+                    "through.",
+                    "", Tree{{u"a.txt"_s, "precious"}}, nullptr, "opt/Demo/a.txt>outside/victim"},
+        FailureCase{"FolderOnTheWayIsALink", "small.txt\r\nlib/victim\r\nEND G\r\n",
+                    "The file \"%1/inst/PROG/lib/victim\" could not be copied to "
+                    "\"%1/opt/Demo/lib/victim\": \"%1/opt/Demo/lib\" is a symbolic link, which the "
+                    "installer never writes through.",
+                    "%1/inst/small.txt ==> %1/opt/Demo/small.txt",
+                    Tree{{u"lib/"_s, {}}, {u"small.txt"_s, QByteArray(100, 'x')}}, nullptr,
+                    "inst/PROG/lib/victim|opt/Demo/lib>outside"},
+        // Small writes fail as surely as large ones, with the system's reason.
+        FailureCase{"SmallFileOverTheSizeLimit", "a.txt\r\nsmall.txt\r\nEND G\r\n",
+                    "The file \"%1/inst/PROG/small.txt\" could not be copied to "
+                    "\"%1/opt/Demo/small.txt\": File too large.",
+                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}, nullptr, nullptr, nullptr, nullptr, 0,
+                    50},
+        FailureCase{"LargeFileOverTheSizeLimit", "large.bin\r\nEND G\r\n",
+                    "The file \"%1/inst/PROG/large.bin\" could not be copied to "
+                    "\"%1/opt/Demo/large.bin\": File too large.",
+                    "", Tree{}, nullptr, nullptr, nullptr, nullptr, 0, 40000},
+        FailureCase{
+            "DestinationFull", "large.bin\r\nmid.bin\r\nsmall.txt\r\nEND G\r\n",
+            "The file \"%1/inst/PROG/small.txt\" could not be copied to "
+            "\"%1/opt/Demo/small.txt\": No space left on device.",
+            "%1/inst/mid.bin ==> %1/opt/Demo/mid.bin",
+            Tree{{u"large.bin"_s, QByteArray(60000, 'x')}, {u"mid.bin"_s, QByteArray(3000, 'x')}},
+            nullptr, nullptr, nullptr, "opt/Demo", 65536},
+        FailureCase{"DestinationReadOnly", "a.txt\r\nEND G\r\n",
+                    "The file \"%1/inst/PROG/a.txt\" could not be copied to \"%1/opt/Demo/a.txt\": "
+                    "Read-only file system.",
+                    "", Tree{}, nullptr, nullptr, nullptr, "opt/Demo", 0},
+        FailureCase{"DesktopOverTheSizeLimit", "END G\r\n",
+                    "The desktop shortcut \"%1/Desktop/Demo.desktop\" could not be written: File "
+                    "too large.",
+                    "Almost finished...", Tree{}, nullptr, nullptr, nullptr, nullptr, 0, 50},
+        FailureCase{"DesktopFull", "END G\r\n",
+                    "The desktop shortcut \"%1/Desktop/Demo.desktop\" could not be written: No "
+                    "space left on device.",
+                    "Almost finished...", Tree{}, nullptr, "Desktop/filler", nullptr, "Desktop",
+                    4096}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The host's desktop folder is the one xdg-user-dirs names; destinations go below /opt/.
@@ -235,13 +365,14 @@ TEST_F(SetupTest, TheCleanUpDeletesTheWorkingFilesAndWhatTheSourceValueMatches) 
          {C{u"*.tmp"_s, {u"x.TMP"_s}}, C{u"*"_s, {u"x.TMP"_s, u"abc"_s, u"ac"_s, u"a.txt"_s}},
           C{u"a?c"_s, {u"abc"_s}}, C{u"[ab].txt"_s, {}}, C{u"ab"_s, {}}, C{u"../other/*"_s, {}},
           C{path(u"other/*"_s), {}}, C{u"sub/*.tmp"_s, {}}}) {
-        for (const char* name : {"inst/DATA.DAT", "inst/setup", "inst/Setup.Inf", "inst/x.TMP",
-                                 "inst/.hidden.tmp", "inst/abc", "inst/ac", "inst/a.txt",
-                                 "inst/sub/a.tmp", "inst/ab.tmp/", "inst/PkUnzip/", "other/a.tmp"})
+        for (const char* name :
+             {"inst/DATA.DAT", "inst/setup", "inst/Setup.Inf", "inst/x.TMP", "inst/PKUNZIP.LOG",
+              "inst/.hidden.tmp", "inst/abc", "inst/ac", "inst/a.txt", "inst/sub/a.tmp",
+              "inst/ab.tmp/", "inst/PkUnzip/", "other/a.tmp"})
             write(QString::fromLatin1(name));
         Tree left = ListTree(installer);
-        for (const QString& name :
-             deleted + QStringList{u"DATA.DAT"_s, u"setup"_s, u"Setup.Inf"_s, u"PKUNZIP"_s})
+        for (const QString& name : deleted + QStringList{u"DATA.DAT"_s, u"setup"_s, u"Setup.Inf"_s,
+                                                         u"PKUNZIP"_s, u"PKUNZIP.LOG"_s})
             left.remove(name);
         CleanUp(installer, orig);
         EXPECT_EQ(ListTree(installer).keys(), left.keys()) << qPrintable(orig);

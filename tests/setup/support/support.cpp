@@ -2,6 +2,7 @@
 #include "support/support.h"
 
 #include <QDirIterator>
+#include <sys/mount.h>
 
 namespace setup::test {
 
@@ -26,6 +27,27 @@ void SetupTest::write(const QString& relative, const QByteArray& bytes) {
     ASSERT_TRUE(QDir().mkpath(folder ? file.fileName() : QFileInfo(file).absolutePath()));
     ASSERT_TRUE(folder || (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()))
         << qPrintable(file.fileName());
+}
+
+bool SetupTest::mountTmpfs(const QString& folder, qint64 bytes) {
+    const QByteArray size = "size=" + QByteArray::number(bytes);
+    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", bytes ? 0 : MS_RDONLY,
+                bytes ? size.constData() : nullptr) != 0)
+        return false;
+    mounts_.append(folder);
+    return true;
+}
+
+void SetupTest::TearDown() {
+    if (form_) {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !form_->Unzip().Running(); }, 10000));
+    }
+    qputenv("PATH", savedPath_);
+    QDir::setCurrent(savedCwd_);
+    // Detached, so a file still open below it cannot keep it.
+    for (const QString& folder : mounts_)
+        EXPECT_EQ(::umount2(QFile::encodeName(folder).constData(), MNT_DETACH), 0)
+            << qPrintable(folder);
 }
 
 void SetupTest::SetUp() {

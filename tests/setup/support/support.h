@@ -41,13 +41,7 @@ Tree ListTree(const QString& folder);
 class SetupTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override {
-        if (form_) {
-            EXPECT_TRUE(QTest::qWaitFor([this] { return !form_->Unzip().Running(); }, 10000));
-        }
-        qputenv("PATH", savedPath_);
-        QDir::setCurrent(savedCwd_);
-    }
+    void TearDown() override;
     QString path(const QString& relative) const { return tmp.filePath(relative); }
     // Writes the file, or makes the folder when the name ends in "/", with what leads to it.
     void write(const QString& relative, const QByteArray& bytes = {});
@@ -56,6 +50,9 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     void writeScript(const QByteArray& bytes) { write(u"inst/SETUP.INF"_s, bytes); }
+    // A tmpfs over the folder for this test, of that size or read-only when 0, unmounted after
+    // it also when it fails; false without the right to mount (root).
+    bool mountTmpfs(const QString& folder, qint64 bytes);
     Platform platform() const { return {installer, root, desktop}; }
     // A fresh window, kept until the unzip program it started has ended after the test.
     Form1& makeForm() {
@@ -72,6 +69,7 @@ private:
     std::unique_ptr<Form1> form_;
     QByteArray savedPath_ = qgetenv("PATH");
     QString savedCwd_ = QDir::currentPath();
+    QStringList mounts_;
 };
 
 } // namespace setup::test

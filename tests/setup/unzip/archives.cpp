@@ -51,12 +51,12 @@ RawZip::Record RawZip::add(const Entry& e) {
                    e.mode};
     Put(bytes_, {{0x04034b50, 4}});
     PutShared(bytes_, r);
-    Put(bytes_, {{0, 2}}); // no extra field
-    bytes_ += r.name + body;
+    Put(bytes_, {{static_cast<std::uint32_t>(e.localExtra.size()), 2}});
+    bytes_ += r.name + e.localExtra + body;
     return r;
 }
 
-std::string RawZip::bytes(const std::string& comment) const {
+std::string RawZip::bytes(const std::string& comment, bool zip64) const {
     std::string out = bytes_;
     for (const Record& r : records_) {
         Put(out, {{0x02014b50, 4}, {20 | r.host << 8, 2}});
@@ -66,11 +66,20 @@ std::string RawZip::bytes(const std::string& comment) const {
         out += r.name;
     }
     const auto count = static_cast<std::uint32_t>(records_.size());
+    const auto size = static_cast<std::uint32_t>(out.size() - bytes_.size());
+    const auto offset = static_cast<std::uint32_t>(bytes_.size());
+    if (zip64) {
+        const auto end = static_cast<std::uint32_t>(out.size());
+        // 8-byte fields as two halves; the disks are 0, the record 44 bytes past its size field.
+        Put(out, {{0x06064b50, 4}, {44, 4}, {0, 4}, {45 | 45 << 16, 4}, {0, 4}, {0, 4}});
+        Put(out, {{count, 4}, {0, 4}, {count, 4}, {0, 4}, {size, 4}, {0, 4}, {offset, 4}, {0, 4}});
+        Put(out, {{0x07064b50, 4}, {0, 4}, {end, 4}, {0, 4}, {1, 4}});
+    }
     Put(out, {{0x06054b50, 4},
-              {0, 4},
-              {count | count << 16, 4},
-              {static_cast<std::uint32_t>(out.size() - bytes_.size()), 4},
-              {static_cast<std::uint32_t>(bytes_.size()), 4},
+              {zip64 ? 0x00010001u : 0, 4},
+              {zip64 ? count + 1 : count | count << 16, 4},
+              {zip64 ? 0x7fffffffu : size, 4},
+              {zip64 ? 0x7fffffffu : offset, 4},
               {static_cast<std::uint32_t>(comment.size()), 2}});
     return out + comment;
 }

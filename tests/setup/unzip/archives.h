@@ -19,6 +19,7 @@ public:
         std::uint32_t crcFlip = 0;
         std::uint32_t host = 3; // the system it was made on: 0 DOS, 3 Unix, 11 NTFS
         std::uint32_t mode = 0100644;
+        std::string localExtra = {}; // the local header's extra field; the directory has none
     };
     // What the central directory says of an entry.
     struct Record {
@@ -31,7 +32,9 @@ public:
     void list(const Record& record) { records_.push_back(record); }
     // The local entries so far, without a directory.
     const std::string& localBytes() const { return bytes_; }
-    std::string bytes(const std::string& comment = {}) const;
+    // With zip64, a Zip64 end record and its locator come first, and the classic end record
+    // after them is left wrong, as some writers leave it.
+    std::string bytes(const std::string& comment = {}, bool zip64 = false) const;
 
 private:
     std::string bytes_;

@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <csignal>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace pkunzip::test {
 
@@ -57,6 +60,7 @@ struct EntryCase {
 TEST_F(UnzipTest, WritesEntriesOnlyUnderSafeNamesAndNamesEachOneItDoesNotWrite) {
     const std::string outside = path(u"outside"_s).toStdString(), mebibyte(1 << 20, 'x');
     const char* leads = "its name leads outside the folder";
+    const char* link = "it is a link, and links are not unpacked";
     RawZip inner; // a whole local entry, which the directory lists inside another's data
     RawZip::Record nested = inner.add({.name = "inner.txt", .data = "k"});
     using C = EntryCase;
@@ -75,7 +79,10 @@ TEST_F(UnzipTest, WritesEntriesOnlyUnderSafeNamesAndNamesEachOneItDoesNotWrite) 
         C{{outside + "/evil.txt", "evil"}, nullptr, leads},
         C{{"c:evil.txt", "evil"}, nullptr, leads},
         C{{"\\\\server\\share\\evil.txt", "evil"}, nullptr, leads},
-        C{{.name = "link", .data = outside, .mode = 0120777}, nullptr, ""},
+        C{{.name = "link", .data = outside, .mode = 0120777}, nullptr, link},
+        // 7-Zip's -snl and bsdtar store a link's target as it is.
+        C{{.name = "link7", .data = outside, .deflate = false, .mode = 0120777}, nullptr, link},
+        C{{.name = "./linkb", .data = outside, .deflate = false, .mode = 0120777}, nullptr, link},
         C{{"link/x.txt", "x"}, "link/x.txt"},
         // Stopped while streaming, before libarchive's own check at the end of the data.
         C{{.name = "big.txt", .data = mebibyte, .declaredSize = 1000},
@@ -196,6 +203,85 @@ TEST_F(UnzipTest, ArgumentsAndTheArchiveWhateverItsLetterCase) {
         const auto archive = FindArchive(given, messages);
         EXPECT_EQ(archive ? archive->string() : messages.str(),
                   archive ? found : "pkunzip: " + std::string(given) + found + "\n");
+    }
+}
+
+struct WriterCase {
+    const char* what;
+    std::vector<RawZip::Entry> entries;
+    bool zip64 = false;
+    const char* refusal = nullptr; // what is said when it does not unpack whole
+};
+
+// What other writers make unpacks whole, as Info-ZIP's unzip unpacks it: bsdtar's archive of "."
+// lists that folder itself as "./"; some writers leave the classic end record wrong beside a
+// sound Zip64 one; a local extra field's parts may overrun it. One too short for any part is
+// refused, named.
+TEST_F(UnzipTest, ArchivesOfOtherWritersUnpackWhole) {
+    const RawZip::Entry a{"a.txt", "a"}, b{"sub/b.txt", "b"};
+    const Tree whole{{u"a.txt"_s, "a"}, {u"sub/"_s, {}}, {u"sub/b.txt"_s, "b"}};
+    const std::string overrun("UT\x09\x00\x03\x00\x00\x00\x00", 9); // 9 bytes declared, 5 there
+    const WriterCase cases[] = {{"bsdtar's archive of .",
+                                 {{.name = "./", .deflate = false, .mode = 040755},
+                                  {"./a.txt", "a"},
+                                  {.name = "./sub/", .deflate = false, .mode = 040755},
+                                  {"./sub/b.txt", "b"}}},
+                                {"a broken classic end beside a Zip64 one", {a, b}, true},
+                                {"a local extra field overrun by its part",
+                                 {{.name = "a.txt", .data = "a", .localExtra = overrun}, b}},
+                                {"a local extra field too short for a part",
+                                 {{.name = "a.txt", .data = "a", .localExtra = "UT"}, b},
+                                 false,
+                                 "a.txt: not written: Too-small extra data"}};
+    for (const WriterCase& c : cases) {
+        RawZip zip;
+        for (const RawZip::Entry& entry : c.entries)
+            zip.list(zip.add(entry));
+        clearWork();
+        EXPECT_EQ(run(zip.bytes({}, c.zip64)), c.refusal ? 1 : 0) << c.what << qPrintable(err);
+        EXPECT_EQ(ListTree(work()), c.refusal ? Tree{} : whole) << c.what;
+        EXPECT_TRUE(!c.refusal || err.contains(QLatin1String(c.refusal))) << qPrintable(err);
+    }
+}
+
+// A full disk fails the entry with the system's reason and leaves no partial file; the entries
+// after it still go on. As root a tmpfs fills up; a limit on the size of files, in a child that
+// unpacks, stands in for it everywhere.
+TEST_F(UnzipTest, AFullDiskIsNamedAndLeavesNoPartialFile) {
+    RawZip zip;
+    for (const auto& [name, size] :
+         {std::pair{"big.bin", 60000}, {"mid.bin", 3000}, {"small.txt", 100}})
+        zip.list(zip.add({.name = name, .data = std::string(static_cast<std::size_t>(size), 'x')}));
+    // The tmpfs's size or the limit, the entry refused, the files left and their sizes.
+    using C = std::tuple<qint64, long, const char*, QStringList>;
+    for (const auto& [tmpfs, limit, refused, left] :
+         {C{0, 50000, "big.bin", {u"mid.bin 3000"_s, u"small.txt 100"_s}},
+          C{65536, 0, "small.txt", {u"big.bin 60000"_s, u"mid.bin 3000"_s}}}) {
+        clearWork(); // a tmpfs, mounted last, stays till the end
+        if (tmpfs && !mountTmpfs(work(), tmpfs))
+            continue; // mounting needs root
+        const QString said = QLatin1String(refused) + u": not written: Write failed: "_s +
+                             (tmpfs ? u"No space left on device"_s : u"File too large"_s);
+        if (limit == 0) {
+            EXPECT_EQ(run(zip.bytes()), 1);
+            EXPECT_TRUE(err.contains(said)) << qPrintable(err);
+        } else if (const pid_t child = ::fork(); child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+            const bool named = ::setrlimit(RLIMIT_FSIZE, &size) == 0 && run(zip.bytes()) == 1 &&
+                               err.contains(said);
+            if (!named)
+                std::fprintf(stderr, "pkunzip said: %s\n", qPrintable(err));
+            std::exit(named ? 0 : 1); // not _exit: a coverage build writes its counts at exit
+        } else {
+            int status = -1;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            EXPECT_EQ(status, 0) << "not named: " << qPrintable(said);
+        }
+        QStringList found;
+        for (const auto& [name, bytes] : ListTree(work()).asKeyValueRange())
+            found.append(name + u' ' + QString::number(bytes.size()));
+        EXPECT_EQ(found, left);
     }
 }
 
