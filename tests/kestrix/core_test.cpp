@@ -4,12 +4,16 @@
 #include "core/browse.h"
 #include "core/cmdline.h"
 #include "core/files.h"
+#include "core/gameheader.h"
 #include "core/header.h"
 #include "core/join.h"
 #include "core/runner.h"
 #include "core/split.h"
+#include "gameimages.h"
 #include "support.h"
 
+#include <QBuffer>
+#include <QRandomGenerator>
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -48,6 +52,43 @@ TEST(HeaderTest, SizeModeBitsAndTheIdentifier) {
     EXPECT_FALSE(decode("000100", "aabb")) << "ten bytes hold no identifier";
     EXPECT_TRUE(IsSmcName(u"G.smc"_s));
     EXPECT_FALSE(IsSmcName(u"G.SMC"_s));
+}
+
+// The game's own header in synthetic images, its checksum over the console's view of the ROM;
+// bytes that are no game image give no row, and the decoder never reads past the end.
+TEST(GameHeaderTest, TheRowForEachImage) {
+    const auto decode = [](const QString& name, const QByteArray& bytes) {
+        return DecodeGameImage(name, bytes.size(), [&](qint64 offset, qint64 count) {
+            EXPECT_LE(offset + count, bytes.size());
+            return bytes.mid(offset, count);
+        });
+    };
+    for (const GameRowCase& c : GameRows()) {
+        const MadeImage made = MakeGameImage(c.spec);
+        const Result<GameImage> image = decode(QString::fromLatin1(c.name), made.bytes);
+        ASSERT_TRUE(image) << c.name;
+        QBuffer device;
+        device.setData(made.bytes);
+        device.open(QIODevice::ReadOnly);
+        const auto hex = [](quint16 sum) { return u"0x%1"_s.arg(sum, 4, 16, QLatin1Char('0')); };
+        EXPECT_EQ(GameRow(*image, ImageChecksum(device, *image, [] { return false; })),
+                  QString::fromUtf8(c.row)
+                      .replace(u"{stored}"_s, hex(made.stored))
+                      .replace(u"{computed}"_s, hex(made.checksum)));
+    }
+    QByteArray noise(8 * Mbit, '\0');
+    QRandomGenerator(30).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    for (const QByteArray& bytes : {noise,
+                                    QByteArray(0x10000, '\xff'),
+                                    QByteArray(0x8200, '\0'),
+                                    MakeGameImage({4, 0x20, "SHORT"}).bytes.left(0x8000),
+                                    {}})
+        EXPECT_FALSE(decode(u"GAME.swc"_s, bytes)) << bytes.size();
+    const MadeImage made = MakeGameImage({10, 0x20, "CUT SHORT"});
+    QBuffer cut;
+    cut.setData(made.bytes.chopped(1));
+    cut.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(ImageChecksum(cut, *decode(u"CUT.swc"_s, made.bytes), [] { return false; }));
 }
 
 TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {
