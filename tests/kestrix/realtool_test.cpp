@@ -1,10 +1,86 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The buttons against the real ucon64, built from its source by the build, and floppies of real
 // size where a tmpfs can be mounted.
+#include "gameimages.h"
 #include "scenario.h"
+
+#include <QProcess>
+#include <QRegularExpression>
 
 namespace kestrix::test {
 namespace {
+
+class RealToolReportTest : public KestrixTest {};
+
+// For every whole, plausible image of the table the row says what `ucon64 --snes FILE` says:
+// title, HiROM or not, interleaved, speed, chip, SRAM, country, version, checksum, copier header.
+TEST_F(RealToolReportTest, TheGameRowAgreesWithTheTool) {
+    if (!*KESTRIX_REAL_UCON64) {
+        if (qEnvironmentVariableIsSet("KESTRIX_REQUIRE_REAL_TOOL"))
+            FAIL() << "the real ucon64 was not built: configure with -DKESTRIX_UCON64_SOURCE";
+        GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
+    }
+    QDir().mkpath(path(u"home"_s));
+    qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+    const QHash<QString, QString> countries = {
+        {u"U.S.A."_s, u"USA"_s},
+        {u"Japan"_s, u"Japan"_s},
+        {u"Europe, Oceania and Asia"_s, u"Europe"_s},
+        {u"Germany, Austria and Switzerland"_s, u"Germany"_s}};
+    for (const GameRowCase& c : GameRows()) {
+        if (!c.oracle)
+            continue;
+        const QString file = path(QString::fromLatin1(c.name));
+        writeFile(QString::fromLatin1(c.name), MakeGameImage(c.spec).bytes);
+        QProcess tool;
+        tool.start(QStringLiteral(KESTRIX_REAL_UCON64), {u"--snes"_s, file});
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        const QString out = QString::fromLatin1(tool.readAllStandardOutput());
+        const auto field = [&](const QString& key) {
+            return QRegularExpression(u"^"_s + QRegularExpression::escape(key) + u": (.*)$"_s,
+                                      QRegularExpression::MultilineOption)
+                .match(out)
+                .captured(1);
+        };
+        const QStringList lines = out.split(u'\n');
+        const qsizetype system =
+            lines.indexOf(u"Super Nintendo Entertainment System/SNES/Super Famicom"_s);
+        ASSERT_GE(system, 0) << out.toStdString();
+
+        const Result<GameImage> image = ReadGameImage(file);
+        ASSERT_TRUE(image) << c.name;
+        QFile device(file);
+        ASSERT_TRUE(device.open(QIODevice::ReadOnly));
+        const QStringList row =
+            GameRow(*image, ImageChecksum(device, *image, [] { return false; })).split(u"; "_s);
+        EXPECT_EQ(row[0], lines.value(system + 1).trimmed());
+        EXPECT_EQ(row[1].contains(u"HiROM"_s), field(u"HiROM"_s) == u"Yes") << c.name;
+        EXPECT_EQ(row[1].contains(u"interleaved"_s), field(u"Interleaved/Swapped"_s) == u"Yes");
+        EXPECT_EQ(row[1].endsWith(u"FastROM"_s), field(u"ROM speed"_s).contains(u"FastROM"_s));
+        QStringList chips = field(u"ROM type"_s).section(u") "_s, 1).split(u" + "_s);
+        chips.removeIf([](const QString& part) {
+            return part == u"ROM" || part == u"SRAM" || part == u"Battery";
+        });
+        EXPECT_EQ(row[2], chips.isEmpty() ? u"no chip"_s : chips.join(u" + "_s));
+        const QString sram = field(u"SRAM"_s);
+        EXPECT_TRUE(row[3].endsWith(
+            sram == u"No" ? u", no SRAM"_s
+                          : u", %1 kbit SRAM"_s.arg(8 * sram.section(u' ', 1, 1).toInt())))
+            << c.name << " " << sram.toStdString();
+        EXPECT_EQ(row[4].section(u", "_s, 0, 0), countries.value(lines.value(system + 3)));
+        EXPECT_EQ(row[5], u"version "_s + field(u"Version"_s));
+        const QRegularExpressionMatch sum =
+            QRegularExpression(u"^(OK|Bad), (0x[0-9a-f]{4}) \\(calculated\\) .= (0x[0-9a-f]{4})"_s)
+                .match(field(u"Checksum"_s));
+        ASSERT_TRUE(sum.hasMatch()) << out.toStdString();
+        EXPECT_EQ(row[6], sum.captured(1) == u"OK" ? u"checksum good"_s
+                                                   : u"checksum bad (stored %1, computed %2)"_s.arg(
+                                                         sum.captured(3), sum.captured(2)));
+        EXPECT_EQ(row.last() == u"no copier header",
+                  field(u"Backup unit/emulator header"_s) == u"No")
+            << c.name;
+    }
+}
 
 // Split into a folder and joined back, byte for byte the image; a later split into fewer parts
 // leaves older ones beyond its last part, which the real tool would join in.
