@@ -101,23 +101,28 @@ bool HasPartNumber(const QString& name) {
     return partNumber.match(name).hasMatch();
 }
 
-// The bytes' sum, eight at a time: each 16-bit lane of the accumulator gathers one
-// byte column and is folded out before it can carry into its neighbour. Three times faster
-// than a plain loop, which keeps the check close to the read.
+// The bytes' sum, 32 at a time in four words: each 16-bit lane of a word gathers one byte column
+// and is folded out before it can carry into its neighbour. A plain loop takes five times as
+// long, several times the read of the same bytes from the page cache.
 quint64 ByteSum(const uchar* p, qint64 n) {
     constexpr quint64 Lanes = 0x00ff00ff00ff00ffULL;
     quint64 total = 0;
-    while (n >= 8) {
-        const qint64 words = std::min<qint64>(n / 8, 128); // 128 × 2 × 255 fits a lane
-        quint64 lanes = 0;
-        for (qint64 i = 0; i < words; ++i) {
-            quint64 x;
-            std::memcpy(&x, p + 8 * i, 8);
-            lanes += (x & Lanes) + (x >> 8 & Lanes);
+    while (n >= 32) {
+        const qint64 steps = std::min<qint64>(n / 32, 128); // 128 × 2 × 255 fits a lane
+        quint64 a = 0, b = 0, c = 0, d = 0;
+        for (qint64 i = 0; i < steps; ++i) {
+            quint64 x[4];
+            std::memcpy(x, p + 32 * i, 32);
+            a += (x[0] & Lanes) + (x[0] >> 8 & Lanes);
+            b += (x[1] & Lanes) + (x[1] >> 8 & Lanes);
+            c += (x[2] & Lanes) + (x[2] >> 8 & Lanes);
+            d += (x[3] & Lanes) + (x[3] >> 8 & Lanes);
         }
-        total += (lanes & 0xffff) + (lanes >> 16 & 0xffff) + (lanes >> 32 & 0xffff) + (lanes >> 48);
-        p += 8 * words;
-        n -= 8 * words;
+        for (const quint64 lanes : {a, b, c, d})
+            total +=
+                (lanes & 0xffff) + (lanes >> 16 & 0xffff) + (lanes >> 32 & 0xffff) + (lanes >> 48);
+        p += 32 * steps;
+        n -= 32 * steps;
     }
     while (n-- > 0)
         total += *p++;
