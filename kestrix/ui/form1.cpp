@@ -364,16 +364,16 @@ void Form1::showGame() {
     }
     const QString path = SelectedPath();
     const Result<GameImage> image = ReadGameImage(path);
+    if (image && !image->part) { // the sum runs while the window draws the rest
+        gameCheck_ = new QFutureWatcher<Result<quint16>>(this);
+        connect(gameCheck_, &QFutureWatcherBase::finished, this,
+                [this, check = gameCheck_.data(), game = *image] {
+                    if (!check->isCanceled())
+                        setGameRow(GameRow(game, check->result()));
+                });
+        gameCheck_->setFuture(StartChecksum(path, *image));
+    }
     setGameRow(image ? GameRow(*image) : QString());
-    if (!image || image->part)
-        return;
-    gameCheck_ = new QFutureWatcher<Result<quint16>>(this);
-    connect(gameCheck_, &QFutureWatcherBase::finished, this,
-            [this, check = gameCheck_.data(), game = *image] {
-                if (!check->isCanceled())
-                    setGameRow(GameRow(game, check->result()));
-            });
-    gameCheck_->setFuture(StartChecksum(path, *image));
 }
 
 void Form1::setGameRow(const QString& text) {
