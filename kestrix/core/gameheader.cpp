@@ -282,6 +282,9 @@ Result<GameImage> DecodeGameImage(const QString& name, qint64 fileBytes, const R
 }
 
 Result<GameImage> ReadGameImage(const QString& path) {
+    // Opening a named pipe would wait for a writer, and the window with it.
+    if (!QFileInfo(path).isFile())
+        return Failure{QStringLiteral("\"%1\" is no file.").arg(path)};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Failure{CannotReadMessage(path, file.errorString())};

@@ -16,6 +16,7 @@
 #include <QRandomGenerator>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace kestrix::test {
@@ -89,6 +90,10 @@ TEST(GameHeaderTest, TheRowForEachImage) {
     cut.setData(made.bytes.chopped(1));
     cut.open(QIODevice::ReadOnly);
     EXPECT_FALSE(ImageChecksum(cut, *decode(u"CUT.swc"_s, made.bytes), [] { return false; }));
+    QTemporaryDir tmp;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.filePath(u"PIPE.swc"_s)).constData(), 0600), 0);
+    EXPECT_FALSE(ReadGameImage(tmp.filePath(u"PIPE.swc"_s)))
+        << "opening it would wait for a writer";
 }
 
 TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {
