@@ -361,6 +361,7 @@ void Form1::showGame() {
         gameCheck_->disconnect(this);
         gameCheck_->cancel();
         gameCheck_->deleteLater();
+        gameCheck_.clear();
     }
     const QString path = SelectedPath();
     const Result<GameImage> image = ReadGameImage(path);
