@@ -13,12 +13,21 @@ mkdir -p "$demo/roms/Super Mario World" "$demo/roms/Zelda" "$demo/floppy"
 rom() { # name, size low, size high, mode
   { printf "\\x$2\\x$3\\x$4\\x00\\x00\\x00\\x00\\x00\\xaa\\xbb\\x04"; head -c 501 /dev/zero; } >"$demo/roms/$1"
 }
-rom "Chrono Trigger.swc" 00 04 24
 rom "Donkey Kong Country.SWC" 00 04 0c
 rom "F-Zero.sfc" 80 00 0c
 rom "Yoshi's Island.1" 00 01 40
 rom "Yoshi's Island.2" 00 01 40
 rom "Yoshi's Island.3" 00 01 00
+# The image the window selects, 32 Mbit with a made-up game header whose checksum is wrong, so
+# the game row has something to say.
+python3 - "$demo/roms/Chrono Trigger.swc" <<'PY'
+import sys
+body = bytearray(32 * 131072)
+body[0xffc0:0xffe0] = b"KESTRIX DEMO".ljust(21) + bytes([0x31, 2, 12, 3, 1, 0x33, 0, 255, 255, 0, 0])
+body[0xfffc:0xfffe] = b"\x00\x80"
+copier = bytes([0x00, 0x02, 0x24, 0, 0, 0, 0, 0, 0xaa, 0xbb, 0x04]).ljust(512, b"\0")
+open(sys.argv[1], "wb").write(copier + body)
+PY
 for name in "Super Metroid.smc" "notes.txt"; do head -c 512 /dev/zero >"$demo/roms/$name"; done
 # A tool that talks for a while, so its window can be seen.
 mkdir -p "$demo/bin"
@@ -55,14 +64,14 @@ sleep 1 # let the window settle before clicking into it
 xdotool mousemove --window "$id" 260 25 sleep 0.5 click 1 sleep 0.5 click 1 # select an image
 sleep 1.5 # let the title swing a little
 import -frame -window "$id" "$out"
-xdotool mousemove --window "$id" 248 476 sleep 0.3 click 1 # "About"
+xdotool mousemove --window "$id" 248 493 sleep 0.3 click 1 # "About"
 about=$(window "About Kestrix")
 sleep 0.3 # let the credit rise a little
 import -frame -window "$about" "$aboutOut"
 xdotool windowactivate --sync "$about" key --clearmodifiers alt+F4 # closed as by its user
 for _ in $(seq 50); do xwininfo -id "$about" >/dev/null 2>&1 || break; sleep 0.1; done
 sleep 0.5
-xdotool mousemove --window "$id" 340 315 sleep 0.3 click 1 # "Fix Checksum"
+xdotool mousemove --window "$id" 340 332 sleep 0.3 click 1 # "Fix Checksum"
 console=$(window "ucon64")
 [ -n "$console" ] || { echo "no ucon64 window"; kill $app; exit 1; }
 sleep 0.5 # let the output arrive

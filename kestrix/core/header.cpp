@@ -16,7 +16,8 @@ QString ByteHex(unsigned char byte) {
     return FillHex(QString::number(byte, 16).toUpper(), 2);
 }
 
-// A quotient of sixteenths as the panel writes it: "16", "6.25", ".5", "0".
+} // namespace
+
 QString MbitText(std::int32_t sixteenths) {
     // A multiple of 1/16 needs at most four fraction digits, and 'f' gives them exactly.
     QString text = QString::number(sixteenths / 16.0, 'f', 4);
@@ -28,8 +29,6 @@ QString MbitText(std::int32_t sixteenths) {
         text.remove(0, 1);
     return text.isEmpty() ? QStringLiteral("0") : text;
 }
-
-} // namespace
 
 std::optional<CopierHeader> ReadCopierHeader(const QByteArray& bytes) {
     if (bytes.size() < HeaderBytes)

@@ -44,4 +44,7 @@ bool IsSmcName(const QString& name);
 // the copier header's identifier, short files included.
 std::optional<HeaderPanel> DecodeHeader(const QByteArray& bytes);
 
+// A quotient of sixteenths as the panel writes it: "16", "6.25", ".5", "0".
+QString MbitText(std::int32_t sixteenths);
+
 } // namespace kestrix

@@ -88,7 +88,7 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kestrix ") + VersionCaption());
     setWindowIcon(KestrixIcon());
-    setFixedSize(TwipsToPixels(7455), TwipsToPixels(8295));
+    setFixedSize(TwipsToPixels(7455), TwipsToPixels(8550));
     // The controls' places in twips were laid out for an 8-point window font.
     QFont windowFont = font();
     windowFont.setPointSize(8);
@@ -131,7 +131,7 @@ void Form1::buildControls() {
     };
     using L = Lettering;
     const Control controls[] = {
-        {&Form1::Frame1, "Frame1", nullptr, "File Browser", 120, 0, 7215, 4215, L::Window, {}},
+        {&Form1::Frame1, "Frame1", nullptr, "File Browser", 120, 0, 7215, 4470, L::Window, {}},
         {&Form1::File1, "File1", &Form1::Frame1, "", 2880, 240, 4215, 3015, L::Window,
          &Form1::File1_Click},
         {&Form1::Dir1, "Dir1", &Form1::Frame1, "", 120, 240, 2295, 3015, L::Window,
@@ -181,12 +181,13 @@ void Form1::buildControls() {
          255,
          L::Window,
          {}},
+        {&Form1::Label12, "Label12", &Form1::Frame1, "", 120, 3975, 6975, 255, L::Window, {}},
         {&Form1::Frame2,
          "Frame2",
          nullptr,
          "Local Operations",
          120,
-         4320,
+         4575,
          7215,
          1215,
          L::Window,
@@ -203,12 +204,12 @@ void Form1::buildControls() {
          L::Window, &Form1::Command5_Click},
         {&Form1::Command7, "Command7", &Form1::Frame2, "Convert to .swc", 120, 720, 3375, 375,
          L::Window, &Form1::Command7_Click},
-        {&Form1::Command8, "Command8", nullptr, "About", 120, 6960, 7215, 375, L::Window,
+        {&Form1::Command8, "Command8", nullptr, "About", 120, 7215, 7215, 375, L::Window,
          &Form1::Command8_Click},
-        {&Form1::Command9, "Command9", nullptr, "Quit", 6000, 7800, 1335, 375, L::Window,
+        {&Form1::Command9, "Command9", nullptr, "Quit", 6000, 8055, 1335, 375, L::Window,
          &Form1::Command9_Click},
         {&Form1::File2, "File2", nullptr, "", 7680, 0, 1215, 1215, L::Window, {}},
-        {&Form1::Frame3, "Frame3", nullptr, "LPT Operations", 120, 5640, 7215, 1215, L::Window, {}},
+        {&Form1::Frame3, "Frame3", nullptr, "LPT Operations", 120, 5895, 7215, 1215, L::Window, {}},
         {&Form1::Command10, "Command10", &Form1::Frame3, "Send ROM", 120, 240, 855, 375, L::Large,
          &Form1::Command10_Click},
         {&Form1::Command11, "Command11", &Form1::Frame3, "Receive ROM", 2160, 240, 1055, 375,
@@ -248,8 +249,8 @@ void Form1::buildControls() {
         {&Form1::Text1, "Text1", &Form1::Frame3, "378", 6600, 870, 495, 285, L::Small, {}},
         {&Form1::Label10, "Label10", &Form1::Frame3, "LPT Port", 6360, 740, 735, 165, L::Small, {}},
         {&Form1::Label11, "Label11", &Form1::Frame3, "0x", 6360, 910, 240, 255, L::Small, {}},
-        {&Form1::Label1, "Label1", nullptr, "Kestrix - ", 120, 7875, 2775, 255, L::Title, {}},
-        {&Form1::Label9, "Label9", nullptr, "0", 7440, 8160, 615, 255, L::Window, {}},
+        {&Form1::Label1, "Label1", nullptr, "Kestrix - ", 120, 8130, 2775, 255, L::Title, {}},
+        {&Form1::Label9, "Label9", nullptr, "0", 7440, 8415, 615, 255, L::Window, {}},
     };
     QWidget* previous = nullptr;
     for (const Control& c : controls) {
@@ -335,6 +336,7 @@ void Form1::Dir1_Change() {
 }
 
 void Form1::File1_Click() {
+    showGame();
     const QString name = File1->fileName();
     // A file that cannot be read, or has no copier header, is shown as unknown: the panel never
     // describes another file than the one selected.
@@ -357,8 +359,40 @@ void Form1::showPanel(const std::optional<HeaderPanel>& panel) {
 
 // With no file selected any more, the panel no longer shows the one that was.
 void Form1::forgetPanel() {
-    if (panelShown_ && File1->fileName().isEmpty())
+    if (!File1->fileName().isEmpty())
+        return;
+    showGame();
+    if (panelShown_)
         showPanel(std::nullopt);
+}
+
+// The game's header is read at once; its checksum reads the whole image, which takes tens of
+// seconds on a floppy, so it follows from the pool and is dropped when another file is chosen.
+// A file that is no game image shows an empty row and no message.
+void Form1::showGame() {
+    if (gameCheck_) {
+        gameCheck_->disconnect(this);
+        gameCheck_->cancel();
+        gameCheck_->deleteLater();
+        gameCheck_.clear();
+    }
+    const QString path = SelectedPath();
+    const Result<GameImage> image = ReadGameImage(path);
+    if (image && !image->part) { // the sum runs while the window draws the rest
+        gameCheck_ = new QFutureWatcher<Result<quint16>>(this);
+        connect(gameCheck_, &QFutureWatcherBase::finished, this,
+                [this, check = gameCheck_.data(), game = *image] {
+                    if (!check->isCanceled())
+                        setGameRow(GameRow(game, check->result()));
+                });
+        gameCheck_->setFuture(StartChecksum(path, *image));
+    }
+    setGameRow(image ? GameRow(*image) : QString());
+}
+
+void Form1::setGameRow(const QString& text) {
+    Label12->setText(Label12->fontMetrics().elidedText(text, Qt::ElideRight, Label12->width()));
+    Label12->setToolTip(text);
 }
 
 void Form1::Command1_Click() {
@@ -449,6 +483,8 @@ QString Form1::SelectedPath() const {
 }
 
 Form1::~Form1() {
+    if (gameCheck_)
+        gameCheck_->cancel();
     delete form2_.data();
     delete console_.data();
 }

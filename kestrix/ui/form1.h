@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/fileslot.h"
+#include "core/gameheader.h"
 #include "core/header.h"
 #include "core/local.h"
 #include "core/operation.h"
@@ -9,6 +10,7 @@
 #include "core/prompter.h"
 #include "core/transfer.h"
 
+#include <QFutureWatcher>
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
@@ -64,6 +66,7 @@ public:
     QLabel* Label6;       // "SR-Map-Mode"
     QLabel* Label7;       // "DR-Map-Mode"
     QLabel* Label8;       // "SRAM Size"
+    QLabel* Label12;      // the game's own header, decoded
 
     QGroupBox* Frame2;     // "Local Operations"
     QPushButton* Command1; // "Split"
@@ -144,6 +147,9 @@ private:
     Operation operation();
     // Re-reads both lists, keeping the folder and file selected where they still are.
     void refreshLists();
+    // Label12 for the selected file, its checksum following from a thread of the pool.
+    void showGame();
+    void setGameRow(const QString& text);
 
     Platform platform_;
     Prompter& prompter_;
@@ -157,6 +163,7 @@ private:
     QString shownDrive_;                 // the drive the lists show, to go back to
     QHash<QString, QString> lastFolder_; // per drive, the folder last open on it
     int ioModeIndex_ = -1;               // Combo1's chosen entry; -1 once the user types
+    QPointer<QFutureWatcher<Result<quint16>>> gameCheck_; // the selected image's checksum
 };
 
 } // namespace kestrix

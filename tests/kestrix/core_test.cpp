@@ -4,16 +4,21 @@
 #include "core/browse.h"
 #include "core/cmdline.h"
 #include "core/files.h"
+#include "core/gameheader.h"
 #include "core/header.h"
 #include "core/join.h"
 #include "core/parts.h"
 #include "core/runner.h"
 #include "core/split.h"
+#include "gameimages.h"
 #include "support.h"
 
+#include <QBuffer>
+#include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace kestrix::test {
@@ -50,6 +55,47 @@ TEST(HeaderTest, SizeModeBitsAndTheIdentifier) {
     EXPECT_FALSE(decode("000100", "aabb")) << "ten bytes hold no identifier";
     EXPECT_TRUE(IsSmcName(u"G.smc"_s));
     EXPECT_FALSE(IsSmcName(u"G.SMC"_s));
+}
+
+// The row for each synthetic image, its checksum over the console's view of the ROM; bytes that
+// are no game image give none, and the decoder never reads past the end.
+TEST(GameHeaderTest, TheRowForEachImage) {
+    const auto decode = [](const QByteArray& bytes, const QString& name = u"G.swc"_s) {
+        return DecodeGameImage(name, bytes.size(), [&](qint64 offset, qint64 count) {
+            EXPECT_LE(offset + count, bytes.size());
+            return bytes.mid(offset, count);
+        });
+    };
+    const auto sum = [](const QByteArray& bytes, const GameImage& image) {
+        QBuffer device;
+        device.setData(bytes);
+        device.open(QIODevice::ReadOnly);
+        return ImageChecksum(device, image, [] { return false; });
+    };
+    const auto hex = [](quint16 value) { return u"0x%1"_s.arg(value, 4, 16, QLatin1Char('0')); };
+    for (const GameRowCase& c : GameRows()) {
+        const MadeImage made = MakeGameImage(c.spec);
+        const Result<GameImage> image = decode(made.bytes, QString::fromLatin1(c.name));
+        ASSERT_TRUE(image) << c.name;
+        const Result<quint16> computed = sum(made.bytes, *image);
+        EXPECT_EQ(computed ? *computed : -1, made.checksum) << c.name;
+        const QString row = QString::fromUtf8(c.row)
+                                .replace(u"{stored}"_s, hex(made.stored))
+                                .replace(u"{computed}"_s, hex(made.checksum));
+        EXPECT_TRUE(row.isEmpty() ||
+                    GameRow(*image, computed) == QString::fromLatin1(c.spec.title) + u"; "_s + row)
+            << GameRow(*image, computed).toStdString();
+    }
+    QByteArray noise(8 * Mbit, '\0');
+    QRandomGenerator(30).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    const QByteArray lo = MakeGameImage({4, 0x20, "CUT"}).bytes;
+    for (const QByteArray& bytes : {noise, QByteArray(0x10000, '\xff'), lo.left(0x8000), {}})
+        EXPECT_FALSE(decode(bytes)) << bytes.size();
+    EXPECT_FALSE(sum(lo.chopped(1), *decode(lo))) << "a file cut short has no sum";
+    QTemporaryDir tmp;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tmp.filePath(u"PIPE.swc"_s)).constData(), 0600), 0);
+    EXPECT_FALSE(ReadGameImage(tmp.filePath(u"PIPE.swc"_s)))
+        << "opening it would wait for a writer";
 }
 
 TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {

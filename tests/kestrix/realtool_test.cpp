@@ -1,10 +1,74 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The buttons against the real ucon64, built from its source by the build, and floppies of real
 // size where a tmpfs can be mounted.
+#include "gameimages.h"
 #include "scenario.h"
+
+#include <QProcess>
+#include <QRegularExpression>
 
 namespace kestrix::test {
 namespace {
+
+class RealToolReportTest : public KestrixTest {};
+
+// For every whole image of the table the row says what `ucon64 --snes FILE` says: the tool's
+// report put in the row's words equals the row without what the tool does not print.
+TEST_F(RealToolReportTest, TheGameRowAgreesWithTheTool) {
+    if (!*KESTRIX_REAL_UCON64) {
+        if (qEnvironmentVariableIsSet("KESTRIX_REQUIRE_REAL_TOOL"))
+            FAIL() << "the real ucon64 was not built: configure with -DKESTRIX_UCON64_SOURCE";
+        GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
+    }
+    QDir().mkpath(path(u"home"_s));
+    qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+    for (const GameRowCase& c : GameRows()) {
+        if (!c.oracle)
+            continue;
+        const QString file = path(QString::fromLatin1(c.name));
+        writeFile(QString::fromLatin1(c.name), MakeGameImage(c.spec).bytes);
+        QProcess tool;
+        tool.start(QStringLiteral(KESTRIX_REAL_UCON64), {u"--snes"_s, file});
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        const QString out = QString::fromLatin1(tool.readAllStandardOutput());
+        const auto field = [&](const char* key) {
+            const QRegularExpression line(u"^%1: (.*)$"_s.arg(QLatin1String(key)),
+                                          QRegularExpression::MultilineOption);
+            return line.match(out).captured(1);
+        };
+        // The title and the country follow the system's name, the maker between them.
+        const QStringList named = out.section(u"Super Famicom\n"_s, 1).split(u'\n');
+        QStringList chips = field("ROM type").section(u") "_s, 1).split(u" + "_s);
+        chips.removeIf(
+            [](const QString& p) { return p == u"ROM" || p == u"SRAM" || p == u"Battery"; });
+        const QString sram = field("SRAM").section(u' ', 1, 1);
+        const QStringList sum = field("Checksum").split(u' '); // OK, 0xC (calculated) == 0xI ...
+        const QStringList fromTool = {
+            named.value(0).trimmed(),
+            (field("HiROM") == u"Yes" ? u"HiROM"_s : u"LoROM"_s) +
+                (field("Interleaved/Swapped") == u"Yes" ? u" (interleaved)"_s : QString()) +
+                (field("ROM speed").contains(u"FastROM"_s) ? u", FastROM"_s : u", SlowROM"_s),
+            chips.isEmpty() ? u"no chip"_s : chips.join(u" + "_s),
+            sram.isEmpty() ? u"no SRAM"_s : u"%1 kbit SRAM"_s.arg(8 * sram.toInt()),
+            named.value(2).section(u',', 0, 0).remove(u'.'), // U.S.A., Europe, Oceania and Asia
+            u"version "_s + field("Version"),
+            sum.value(0) == u"OK,"
+                ? u"checksum good"_s
+                : u"checksum bad (stored %1, computed %2)"_s.arg(sum.value(4), sum.value(1)),
+            field("Backup unit/emulator header") == u"No" ? u"no copier header"_s : QString()};
+
+        const Result<GameImage> image = ReadGameImage(file);
+        QFile device(file);
+        ASSERT_TRUE(image && device.open(QIODevice::ReadOnly)) << c.name;
+        QStringList row =
+            GameRow(*image, ImageChecksum(device, *image, [] { return false; })).split(u"; "_s);
+        row[1].remove(u"Ex"_s);                 // the tool says HiROM for ExHiROM
+        row[3] = row[3].section(u", "_s, 1);    // it prints no size of its own,
+        row[4] = row[4].section(u", "_s, 0, 0); // nor the TV system,
+        row[7] = row.last() == u"no copier header" ? row.last() : QString(); // nor the disks
+        EXPECT_EQ(row.mid(0, 8), fromTool) << out.toStdString();
+    }
+}
 
 // Split into a folder and joined back, byte for byte the image; a later split into fewer parts
 // leaves older ones beyond its last part, which the real tool would join in.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows: the main window's controls and browser, the header panel, the title, the About
 // window, the tool's console window, and the message boxes.
+#include "gameimages.h"
 #include "support.h"
 #include "ui/console.h"
 #include "ui/form2.h"
@@ -45,7 +46,7 @@ TEST_F(WindowTest, StartsInTheCurrentFolderWithItsFocusOrder) {
     EXPECT_EQ(form->focusWidget(), form->File1);
     EXPECT_EQ(panel(), u"|MBit|Mode|Image Type|SR-Map-Mode|DR-Map-Mode|SRAM Size"_s);
     EXPECT_EQ(form->Combo1->currentText() + form->Text1->text(), u"SWC: I/O Mode378"_s);
-    EXPECT_EQ(form->Command9->geometry(), QRect(400, 520, 89, 25)) << "twips to pixels";
+    EXPECT_EQ(form->Command9->geometry(), QRect(400, 537, 89, 25)) << "twips to pixels";
     EXPECT_EQ(form->File1->fileNames(), QStringList(u"GAME.SWC"_s));
     EXPECT_EQ(form->File1->listIndex(), -1);
 }
@@ -136,6 +137,27 @@ TEST_F(WindowTest, ThePanelShowsTheSelectedHeader) {
     EXPECT_EQ(missing.reason(),
               u"Could not start \"ucon64\": it was looked for in the program "
               "folder (%1) and on PATH, and is not there or cannot be run."_s.arg(programFolder));
+}
+
+// The game's own header shows at once under the panel, its checksum when the pool has summed
+// the image, and again after a tool run; a file that is no game image shows nothing and no box.
+TEST_F(WindowTest, TheGameRowFollowsTheSelection) {
+    writeFile(u"c/roms/A.swc"_s, MakeGameImage({24, 0x20, "GAME 24"}).bytes);
+    writeFile(u"c/roms/B.swc"_s, QByteArray(Mbit, '\xff'));
+    form = makeForm();
+    const auto row = [&] { return form->Label12->toolTip(); };
+    form->File1->setListIndex(0);
+    EXPECT_EQ(row(), u"GAME 24; LoROM, SlowROM; no chip; 24 Mbit, no SRAM; USA, NTSC; version 1.0; "
+                     "checksum: checking…; disks: 3 at 8 Mbit, 3 at 11 Mbit"_s);
+    form->File1->setListIndex(1);
+    EXPECT_EQ(row() + form->Label12->text(), QString()) << "no game image: nothing, and no box";
+    form->File1->setListIndex(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row().contains(u"checksum good"_s); }));
+    EXPECT_TRUE(form->Label12->text().endsWith(u'…')) << "elided to the label's width";
+    form->Label12->setToolTip(u"stale"_s);
+    ASSERT_TRUE(form->RunAndWait(u"ucon64 --chk "_s + work + u"/A.swc -o="_s + work).ok());
+    EXPECT_TRUE(row().contains(u"checking"_s)) << "read again after the run";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return row().contains(u"checksum good"_s); }));
 }
 
 // The title swings with the timer and keeps swinging while the About window holds the main
