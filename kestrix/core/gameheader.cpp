@@ -282,12 +282,9 @@ Result<GameImage> DecodeGameImage(const QString& name, qint64 fileBytes, const R
 }
 
 Result<GameImage> ReadGameImage(const QString& path) {
-    // Opening a named pipe would wait for a writer, and the window with it.
-    if (!QFileInfo(path).isFile())
-        return Failure{QStringLiteral("\"%1\" is no file.").arg(path)};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{CannotReadMessage(path, file.errorString())};
+    QFile file;
+    if (const Status opened = OpenRegular(file, path); !opened)
+        return Failure{CannotReadMessage(path, opened.error())};
     return DecodeGameImage(QFileInfo(path).fileName(), file.size(),
                            [&](qint64 offset, qint64 count) {
                                return file.seek(offset) ? file.read(count) : QByteArray();
@@ -313,7 +310,7 @@ Result<quint16> ImageChecksum(QIODevice& device, const GameImage& image,
     quint64 sum = 0;
     for (qint64 at = 0; at < body;) {
         if (stop())
-            return Failure{};
+            return Cancelled{};
         const qint64 got = device.read(block.data(), std::min(Block, body - at));
         if (got <= 0)
             return Failure{got < 0 ? device.errorString()
@@ -347,10 +344,11 @@ QFuture<Result<quint16>> StartChecksum(const QString& path, const GameImage& ima
     auto promise = std::make_shared<QPromise<Result<quint16>>>();
     promise->start();
     QThreadPool::globalInstance()->start([promise, path, image] {
-        QFile file(path);
-        promise->addResult(file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+        QFile file;
+        const Status opened = OpenRegular(file, path);
+        promise->addResult(opened
                                ? ImageChecksum(file, image, [&] { return promise->isCanceled(); })
-                               : Result<quint16>(Failure{file.errorString()}));
+                               : Result<quint16>(Failure{opened.error()}));
         promise->finish();
     });
     return promise->future();

@@ -62,7 +62,7 @@ struct HeaderLine {
 HeaderLine ParseHeaderLine(const QString& line);
 
 // What the script's header puts into the window, each key's last line winning; nothing where
-// the header leaves a control as it was designed.
+// the header leaves a control with the caption it starts with.
 struct Header {
     std::optional<QString> caption = {};        // the window's: "NAME " and " Installer"
     std::optional<QString> name = {};           // Label2: "NAME "

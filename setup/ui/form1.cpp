@@ -132,10 +132,10 @@ Form1::Form1(const Platform& platform, Prompter& prompter, std::function<void(in
     setCaption({});
     setWindowIcon(makeIcon());
     setFixedSize(TwipsToPixels(7815), TwipsToPixels(6315));
-    // The design's controls were laid out for an 8-point window font.
-    QFont designFont = font();
-    designFont.setPointSize(8);
-    setFont(designFont);
+    // The controls' places in twips were laid out for an 8-point window font.
+    QFont windowFont = font();
+    windowFont.setPointSize(8);
+    setFont(windowFont);
 
     QWidget* previous = nullptr;
     for (const Control& control : Controls) {

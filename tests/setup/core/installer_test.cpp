@@ -54,7 +54,7 @@ struct StartCase {
 class StartUpTest : public SetupTest, public ::testing::WithParamInterface<StartCase> {};
 
 // The unzip program beside the installer, whatever its letter case and never one on PATH, is
-// started there before the script is read; the header is read below the design's own root.
+// started there before the script is read; the header's destination lies below the root given.
 TEST_P(StartUpTest, StartsTheUnzipProgramThenReadsTheHeader) {
     if (GetParam().script)
         write(u"inst/Setup.inf"_s, *GetParam().script); // found whatever its letter case
