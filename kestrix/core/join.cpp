@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 
 namespace kestrix {
 
@@ -48,14 +49,15 @@ QString NextDiskPrompt() {
 }
 
 // Copies one part into the working folder, with Retry while it is not on the disk.
-Status GatherPart(Prompter& ask, const QString& source, const QString& target) {
+Status GatherPart(Prompter& ask, const std::function<QString()>& source, const QString& target) {
     for (;;) {
+        const QString from = source(); // a disk put in since may be mounted elsewhere
         QString problem = QStringLiteral("%1 is not on the disk in drive A:. Insert the disk that "
                                          "holds it and click Retry, or click Cancel to stop "
                                          "joining.")
                               .arg(QFileInfo(target).fileName());
-        if (QFileInfo(source).isFile()) {
-            const Status copied = CopyFile(source, target);
+        if (QFileInfo(from).isFile()) {
+            const Status copied = CopyFile(from, target);
             if (copied)
                 return {};
             problem = copied.error() + QStringLiteral(" Click Retry to try again.");
@@ -74,7 +76,11 @@ Status GatherParts(const Operation& op, const QString& firstPath, const QString&
     const QDir work(op.platform.workFolder);
     const QString base = PartBase(firstPart);
     QString part = firstPart;
-    QString source = firstPath;
+    // The first part from the folder browsed, every further one from the disk mounted now.
+    const auto source = [&] {
+        return part == firstPart ? firstPath
+                                 : HostPath(QStringLiteral("A:\\") + part, FloppyRoot(op.platform));
+    };
     for (int counter = 1;;) {
         if (const Status copied = GatherPart(ask, source, work.filePath(part)); !copied)
             return copied;
@@ -90,7 +96,6 @@ Status GatherParts(const Operation& op, const QString& firstPath, const QString&
                 return {};
         }
         part = PartName(base, ++counter);
-        source = HostPath(QStringLiteral("A:\\") + part, op.platform.floppyRoot);
     }
 }
 
@@ -194,7 +199,7 @@ Status Join(const Operation& op, const QString& folder, const QString& name, boo
         return joined;
     // A relative answer lands in the working folder, which the user may not know.
     ask.message(QStringLiteral("Done!"), {}, Prompter::Buttons::Ok,
-                QFileInfo(HostPath(answer, op.platform.floppyRoot)).isRelative()
+                QFileInfo(answer).isRelative() && !answer.startsWith(u"A:", Qt::CaseInsensitive)
                     ? QStringLiteral("The joined image is \"%1\".").arg(*output)
                     : QString());
     return {};

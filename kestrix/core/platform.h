@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 namespace kestrix {
 
@@ -12,6 +13,17 @@ namespace kestrix {
 inline QString floppyDrive() {
     return QStringLiteral("a:");
 }
+
+// A volume as the system reports it mounted.
+struct MountedVolume {
+    QString root;    // where it is mounted
+    QString device;  // "/dev/sdb", to order several floppies
+    QByteArray type; // "vfat"
+    qint64 bytes = 0;
+};
+// The mounted volumes as the system says now: asked afresh at every use, since a disk comes and
+// goes (and a desktop mounts each one in a folder named by its label).
+using MountedVolumes = std::function<QList<MountedVolume>()>;
 
 struct Volume {
     QString drive; // what the drive list shows and reports: "a:" or the mount folder
@@ -22,9 +34,10 @@ struct Volume {
 // Every fact about the host the program needs, read once by main() and handed to the window,
 // so tests can run it in temporary folders.
 struct Platform {
-    QString programFolder;   // folder of the running executable, no trailing separator
-    QString workFolder;      // where the tool runs and joins, and relative answers are taken
-    QString floppyRoot;      // folder standing for drive a:, empty when there is none
+    QString programFolder; // folder of the running executable, no trailing separator
+    QString workFolder;    // where the tool runs and joins, and relative answers are taken
+    QString floppyFolder;  // $KESTRIX_FLOPPY: the folder that is a: while anything is mounted there
+    MountedVolumes mounted;  // where a: is, looked up at each use; see FloppyRoot
     QString stagingFolder;   // parts on their way to floppies; see PrivateFolder
     QString stagingFallback; // when stagingFolder cannot be had (a runtime folder of another's)
     uint userId = 0;         // who runs the program, to tell a staging folder of ours
@@ -47,13 +60,19 @@ Result<QString> PrivateFolder(const QString& wanted, uint userId);
 // The staging folder, or its fallback when it cannot be made ours; fails naming both.
 Result<QString> StagingFolder(const Platform& platform);
 
+// The folder of the floppy now: the folder configured when a volume is mounted on it, else the
+// first (by device) mounted FAT volume no larger than a 2.88 MB disk; empty when none is. A bare
+// folder is never a disk: what was written there would lie on the hard disk.
+QString FindFloppy(const QList<MountedVolume>& mounted, const QString& configured);
+QString FloppyRoot(const Platform& platform);
+
 // Drive a: first, then the volumes.
 QList<Volume> DriveList(const Platform& platform);
 
 // The drive whose root holds the folder (longest root wins); a: when none does.
 Volume DriveOf(const QList<Volume>& drives, const QString& folder);
 
-// What the user is told when drive a: is asked for and no floppy drive was found.
+// What the user is told when drive a: is asked for and no floppy disk is mounted.
 QString NoFloppyMessage();
 
 // A path as the user or a dialogue wrote it, with a leading "A:" meaning the floppy root; empty

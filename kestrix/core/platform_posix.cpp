@@ -19,16 +19,20 @@ namespace kestrix {
 
 namespace {
 
-QString findFloppyRoot() {
-    const QString configured = qEnvironmentVariable("KESTRIX_FLOPPY");
-    if (!configured.isEmpty())
-        return QDir::cleanPath(configured);
-    for (const char* candidate : {"/media/floppy0", "/media/floppy", "/mnt/floppy"}) {
-        const QString path = QString::fromLatin1(candidate);
-        if (QFileInfo(path).isDir())
-            return path;
-    }
-    return {};
+constexpr qint64 LargestFloppy = 2949120; // a 2.88 MB disk
+
+bool IsFloppy(const MountedVolume& volume) {
+    return (volume.type == "vfat" || volume.type == "msdos") && volume.bytes > 0 &&
+           volume.bytes <= LargestFloppy;
+}
+
+QList<MountedVolume> MountedNow() {
+    QList<MountedVolume> mounted;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.isValid())
+            mounted.append({volume.rootPath(), QString::fromLocal8Bit(volume.device()),
+                            volume.fileSystemType(), volume.bytesTotal()});
+    return mounted;
 }
 
 bool isPseudoFileSystem(const QStorageInfo& volume) {
@@ -59,7 +63,9 @@ Platform Platform::fromSystem() {
     if (!work)
         std::fprintf(stderr, "%s\n", qPrintable(work.error()));
     p.workFolder = work ? *work : QDir(dataHome).filePath(QStringLiteral("kestrix"));
-    p.floppyRoot = findFloppyRoot();
+    p.floppyFolder = qEnvironmentVariable("KESTRIX_FLOPPY");
+    p.mounted = MountedNow;
+    const QString floppyNow = FloppyRoot(p);
     p.userId = ::getuid();
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     p.stagingFallback =
@@ -72,7 +78,9 @@ Platform Platform::fromSystem() {
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady() || isPseudoFileSystem(volume))
             continue;
-        if (!p.floppyRoot.isEmpty() && volume.rootPath() == p.floppyRoot)
+        // The floppy is a:, never a drive of its own, under whatever label it is mounted.
+        if (volume.rootPath() == floppyNow ||
+            IsFloppy({volume.rootPath(), {}, volume.fileSystemType(), volume.bytesTotal()}))
             continue;
         p.volumes.append(
             {volume.rootPath(),
@@ -119,8 +127,28 @@ Result<QString> StagingFolder(const Platform& platform) {
     return Failure{wanted.error() + u' ' + fallback.error()};
 }
 
+QString FindFloppy(const QList<MountedVolume>& mounted, const QString& configured) {
+    if (!configured.isEmpty()) {
+        const QString folder = QDir::cleanPath(configured);
+        for (const MountedVolume& volume : mounted)
+            if (QDir::cleanPath(volume.root) == folder)
+                return folder;
+        return {};
+    }
+    const MountedVolume* first = nullptr;
+    for (const MountedVolume& volume : mounted)
+        if (IsFloppy(volume) && (!first || volume.device < first->device))
+            first = &volume;
+    return first ? QDir::cleanPath(first->root) : QString();
+}
+
+QString FloppyRoot(const Platform& platform) {
+    return FindFloppy(platform.mounted ? platform.mounted() : QList<MountedVolume>(),
+                      platform.floppyFolder);
+}
+
 QList<Volume> DriveList(const Platform& platform) {
-    QList<Volume> drives{{floppyDrive(), {}, platform.floppyRoot}};
+    QList<Volume> drives{{floppyDrive(), {}, FloppyRoot(platform)}};
     drives.append(platform.volumes);
     return drives;
 }
@@ -140,8 +168,9 @@ Volume DriveOf(const QList<Volume>& drives, const QString& folder) {
 }
 
 QString NoFloppyMessage() {
-    return QStringLiteral("Drive %1 is not ready: no floppy drive was found. Set KESTRIX_FLOPPY "
-                          "to the folder where the floppy is mounted.")
+    return QStringLiteral("Drive %1 is not ready: no floppy disk is mounted. Insert a disk and let "
+                          "the desktop mount it, or set KESTRIX_FLOPPY to the folder where it is "
+                          "mounted.")
         .arg(floppyDrive());
 }
 
@@ -166,7 +195,7 @@ Result<QString> TypedPath(const QString& typed, const Platform& platform) {
         return Failure{QStringLiteral("\"%1\" names drive %2:, which is not here: only A: stands "
                                       "for a drive, the floppy. Enter a folder path instead.")
                            .arg(typed, letter.captured(1).toUpper())};
-    const QString host = HostPath(typed, platform.floppyRoot);
+    const QString host = HostPath(typed, FloppyRoot(platform));
     if (host.isEmpty())
         return Failure{NoFloppyMessage()};
     return QDir(platform.workFolder).absoluteFilePath(host);

@@ -124,6 +124,11 @@ QString MissingFolderMessage(const QString& destination) {
         .arg(destination);
 }
 
+QString NotMountedMessage() {
+    return QStringLiteral("No disk is mounted in drive A:. Insert the disk, let the desktop mount "
+                          "it and click Retry.");
+}
+
 QString DiskCopyStoppedMessage(const QStringList& remaining, const QString& stagingFolder) {
     return QStringLiteral("Stopped. Not copied to disk: %1. They are in \"%2\".")
         .arg(remaining.join(QStringLiteral(", ")), stagingFolder);
@@ -162,18 +167,23 @@ QString RemovedParts(const QString& folder, const QStringList& parts) {
                : NotRemovedMessage(left);
 }
 
-// The floppy write probe, repeated until it succeeds or the user gives up.
+// The floppy write probe, on the disk mounted now, repeated until it succeeds or the user gives
+// up.
 Status CheckDisk(const Operation& op) {
-    const QString probe = HostPath(QStringLiteral("A:\\test.t"), op.platform.floppyRoot);
-    if (probe.isEmpty())
-        return Failure{NoFloppyMessage()};
-    while (!ProbeDisk(probe))
+    for (;;) {
+        const QString root = FloppyRoot(op.platform);
+        if (!root.isEmpty() && ProbeDisk(root + QStringLiteral("/test.t")))
+            return {};
         if (op.prompter.message(QStringLiteral("No disk, invalid format or not formatted. Please "
                                                "take necessary actions and try again by clicking "
                                                "OK."),
-                                {}, Prompter::Buttons::OkCancel) != Prompter::Answer::Ok)
+                                {}, Prompter::Buttons::OkCancel,
+                                root.isEmpty()
+                                    ? NoFloppyMessage()
+                                    : QStringLiteral("The disk is mounted at \"%1\".").arg(root)) !=
+            Prompter::Answer::Ok)
             return Cancelled{};
-    return {};
+    }
 }
 
 // One part per disk, a prompt before each; a part leaves staging once it is whole on its disk.
@@ -192,18 +202,22 @@ Status CopyToDisks(const Operation& op, const QString& stagingFolder, const QStr
         if (ask.message(DiskPrompt(), {}, Prompter::Buttons::OkCancel, detail) !=
             Prompter::Answer::Ok)
             return stop(i);
-        const QString target = HostPath(destination + u'\\' + parts[i], op.platform.floppyRoot);
         for (;;) {
-            // A folder of the destination that this disk lacks is no fault of the disk.
-            const QString onDisk = QFileInfo(target).path();
-            const bool folderMissing =
-                QFileInfo(op.platform.floppyRoot).isDir() && !QFileInfo(onDisk).isDir();
-            const Status copied = folderMissing ? Status(Failure{MissingFolderMessage(destination)})
-                                                : CopyOntoDisk(staging.filePath(parts[i]), target);
-            if (copied)
+            // Each disk may be mounted elsewhere (a desktop names the folder by its label), and
+            // a folder with no disk mounted on it is the hard disk's: never written to.
+            const QString root = FloppyRoot(op.platform);
+            const QString target = HostPath(destination + u'\\' + parts[i], root);
+            QString problem;
+            if (root.isEmpty())
+                problem = NotMountedMessage();
+            else if (!QFileInfo(QFileInfo(target).path()).isDir()) // a folder this disk lacks
+                problem = MissingFolderMessage(destination);
+            else if (const Status copied = CopyOntoDisk(staging.filePath(parts[i]), target);
+                     !copied)
+                problem = DiskCopyFailedMessage(copied.error());
+            if (problem.isEmpty())
                 break;
-            if (ask.message(folderMissing ? copied.error() : DiskCopyFailedMessage(copied.error()),
-                            {}, Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
+            if (ask.message(problem, {}, Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
                 return stop(i);
         }
         // Whole on its disk, the part is of no more use in staging.

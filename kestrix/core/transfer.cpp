@@ -117,7 +117,7 @@ Status Receive(const Operation& op, Transfer kind, const QString& port, int ioMo
         aside = *moved;
     }
     // The tool resolves a relative path in the folder it runs in, where it is started.
-    const QString destination = HostPath(answer, op.platform.floppyRoot);
+    const QString destination = HostPath(answer, FloppyRoot(op.platform));
     const RunResult run = op.run(ReceiveCommandLine(kind, destination, port, ioModeIndex));
     const Status received = run.ended() ? Received(run, *target) : Failure{run.reason()};
     if (received)

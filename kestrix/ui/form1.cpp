@@ -312,7 +312,10 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Drive1_Change() {
-    const Volume picked = Drive1->volume();
+    Volume picked = Drive1->volume();
+    // The floppy is wherever its disk is mounted now, under the disk's label.
+    if (picked.drive == floppyDrive())
+        picked.root = FloppyRoot(platform_);
     if (picked.root.isEmpty() || !QFileInfo(picked.root).isDir()) {
         prompter_.message(picked.root.isEmpty()
                               ? NoFloppyMessage()
@@ -322,7 +325,8 @@ void Form1::Drive1_Change() {
     }
     shownDrive_ = picked.drive;
     QString folder = lastFolder_.value(picked.drive, picked.root);
-    if (!QFileInfo(folder).isDir())
+    const QString root = QDir::cleanPath(picked.root) + u'/';
+    if (!QFileInfo(folder).isDir() || !(QDir::cleanPath(folder) + u'/').startsWith(root))
         folder = picked.root;
     Dir1->setPath(picked.root, folder);
     File1->setPath(Dir1->path());

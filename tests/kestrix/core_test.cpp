@@ -170,11 +170,29 @@ TEST(HostTest, FloppyPathsDrivesAndRoomOnADisk) {
         EXPECT_EQ(HostPath(QString::fromLatin1(typed), floppy), QString::fromLatin1(host));
     EXPECT_EQ(HostPath(u"A:\\t"_s, {}), QString()) << "no floppy, no stand-in";
     Platform host;
-    host.floppyRoot = floppy;
+    host.mounted = [&] { return QList<MountedVolume>{{floppy, {}, "vfat", 1474560}}; };
     host.workFolder = u"/w"_s;
     EXPECT_EQ(*TypedPath(u"OUT.swc"_s, host), u"/w/OUT.swc"_s);
     EXPECT_EQ(*TypedPath(u"a:\\OUT.swc"_s, host), u"/media/floppy0/OUT.swc"_s);
     EXPECT_FALSE(TypedPath(u"C:\\YourROM.swc"_s, host)) << "a file named C:\\YourROM.swc";
+    // a: is the folder named, while anything is mounted there; else a FAT volume of a floppy's
+    // size, the first by device: never a bare folder, the root disk or a stick.
+    const MountedVolume root{u"/"_s, u"/dev/sda1"_s, "ext4", 100000000000},
+        legacy{u"/media/floppy0/"_s, u"/dev/sda1"_s, "ext4", 0},
+        stick{u"/media/u/STICK"_s, u"/dev/sdc1"_s, "vfat", 100000000},
+        disk1{u"/media/u/GAME1"_s, u"/dev/sdb"_s, "vfat", 1474560},
+        disk2{u"/run/media/u/GAME2"_s, u"/dev/sdb"_s, "msdos", 1474560},
+        other{u"/media/u/OTHER"_s, u"/dev/sda9"_s, "vfat", 2949120};
+    const std::tuple<QList<MountedVolume>, const char*, const char*> floppies[] = {
+        {{root, legacy, stick}, "", ""},
+        {{root, disk1, stick}, "", "/media/u/GAME1"},
+        {{root, disk2}, "", "/run/media/u/GAME2"},
+        {{disk1, other}, "", "/media/u/OTHER"},
+        {{root, stick}, "/media/u/STICK/", "/media/u/STICK"},
+        {{root, disk1}, "/media/floppy0", ""}};
+    for (const auto& [mounted, configured, found] : floppies)
+        EXPECT_EQ(FindFloppy(mounted, QString::fromLatin1(configured)), QString::fromLatin1(found))
+            << configured << " " << found;
     // Whole blocks count; an old file of the same name is replaced in place when only that fits.
     const std::tuple<qint64, qint64, qint64, Placement> room[] = {
         {1049088, -1, 1458176, Placement::Beside},
@@ -248,7 +266,8 @@ TEST_F(FoldersTest, TheToolsPlaceAndTheHostsFolders) {
     qputenv("KESTRIX_FLOPPY", floppy.toLocal8Bit());
     const Platform host = Platform::fromSystem();
     qunsetenv("KESTRIX_FLOPPY");
-    EXPECT_EQ(host.floppyRoot, floppy);
+    EXPECT_EQ(host.floppyFolder, floppy);
+    EXPECT_EQ(FloppyRoot(host), QString()) << "a folder with nothing mounted on it is no disk";
     EXPECT_EQ(host.userId, ::getuid());
     EXPECT_TRUE(host.stagingFolder.contains(u"kestrix-staging"_s));
     EXPECT_EQ(DriveOf(DriveList(host), u"/"_s).drive, u"/"_s);

@@ -37,15 +37,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "split: G.2 holds 1,000 of 524,800 bytes; G.3 holds 0 bytes, less than its "
                  "512-byte header. The parts it wrote were removed: G.1, G.2, G.3.",
                  "staging/#0;^staging/G.2<524800", nullptr},
-        Scenario{"a disk per part: Retry for a disk that takes no copy, Cancel keeps the rest", "",
-                 "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
-                 ">A:\\|>4|ok@1|ok@-|retry|retry@2|ok@-|cancel|ok",
-                 "Please enter destination|Please enter size|Insert new disk in drive and click "
-                 "OK to progress.\nG.1: part 1 of 3|Insert new disk|Copying G.2 to "
-                 "\"{floppy}/G.2\" stopped after 0 of 524,800 bytes (No such file or directory). "
-                 "Insert a formatted disk|Copying G.2|Insert new disk|Copying G.3|Stopped. Not "
-                 "copied to disk: G.3. They are in \"{staging}\".",
-                 "box/disk1/#1;box/disk2/#1;staging/#1", nullptr},
+        Scenario{
+            "a disk per part, never a folder with no disk mounted: Retry, Cancel keeps the rest",
+            "", "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
+            ">A:\\|>4|ok@1|ok@-|retry|retry@2|ok@-|cancel|ok",
+            "Please enter destination|Please enter size|Insert new disk in drive and click "
+            "OK to progress.\nG.1: part 1 of 3|Insert new disk|No disk is mounted in drive A:. "
+            "Insert the disk, let the desktop mount it and click Retry.|No disk is "
+            "mounted|Insert new disk|No disk is mounted|Stopped. Not copied to disk: G.3. They "
+            "are in \"{staging}\".",
+            "box/disk1/#1;box/disk2/#1;staging/#1", nullptr},
         Scenario{"a lone G.1 into its own folder: refused", "", "c/roms/G.1=rom:16", "c/roms/G.1",
                  &Form1::Command1, ">{work}|>8|ok",
                  "Please enter destination|Please enter size|Splitting G.1 into its own folder "

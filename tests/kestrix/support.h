@@ -140,7 +140,12 @@ protected:
         p.programFolder = programFolder;
         p.workFolder = own;
         p.userId = ::getuid();
-        p.floppyRoot = floppy;
+        // The floppy folder stands for a disk mounted there while it exists.
+        p.mounted = [this] {
+            return QFileInfo(floppy).isDir()
+                       ? QList<MountedVolume>{{floppy, u"/dev/fd0"_s, "vfat", 1474560}}
+                       : QList<MountedVolume>();
+        };
         p.stagingFolder = staging;
         p.startFolder = work;
         p.volumes = {{u"/"_s, {}, drive}, {u"/data"_s, {}, data}};
