@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/port.h"
 #include "core/result.h"
 
 #include <QList>
@@ -44,6 +45,7 @@ struct Platform {
     QString startFolder;     // the current folder at start
     bool terminal = false;   // started from a terminal, which shows the tool's output too
     QList<Volume> volumes;   // mounted volumes, without a:
+    PortHost port;           // what the parallel-port check reads
 
     static Platform fromSystem();
 };

@@ -74,6 +74,15 @@ Platform Platform::fromSystem() {
                           ? QDir(runtime).filePath(QStringLiteral("kestrix-staging"))
                           : p.stagingFallback;
     p.startFolder = QDir::currentPath();
+    p.port.root = QStringLiteral("/");
+    p.port.userId = p.userId;
+    QList<gid_t> groups(::getgroups(0, nullptr) + 1);
+    groups.resize(std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0));
+    groups.append(::getgid());
+    for (const gid_t group : groups)
+        p.port.groups.append(group);
+    const QString toolHome = qEnvironmentVariable("UCON64_HOME", QDir::homePath());
+    p.port.settingsFile = QDir(toolHome).filePath(QStringLiteral(".ucon64rc"));
     p.terminal = ::isatty(STDOUT_FILENO) == 1;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         if (!volume.isValid() || !volume.isReady() || isPseudoFileSystem(volume))

@@ -4,12 +4,15 @@
 #include "core/cmdline.h"
 #include "core/files.h"
 #include "core/fileslot.h"
+#include "core/runner.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 namespace kestrix {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -81,6 +84,17 @@ Status Received(const RunResult& run, const QString& target) {
     return {};
 }
 
+// What the system shows of the port, before the tool runs into it; the user may go on.
+Status CheckPort(const Operation& op, const QString& port) {
+    const QStringList problems = PortProblems(
+        op.platform.port, port, FindProgram(QStringLiteral("ucon64"), op.platform.programFolder));
+    if (problems.isEmpty() ||
+        op.prompter.message(problems.join(u"\n\n"_s) + u"\n\nTry the transfer anyway?"_s, {},
+                            Prompter::Buttons::YesNo) == Prompter::Answer::Yes)
+        return {};
+    return Cancelled{};
+}
+
 } // namespace
 
 Status Send(const Operation& op, Transfer kind, bool realTimeSave, const QString& folder,
@@ -92,6 +106,8 @@ Status Send(const Operation& op, Transfer kind, bool realTimeSave, const QString
             CannotReadMessage(path, name.isEmpty()  ? QStringLiteral("no file is selected")
                                     : info.exists() ? QStringLiteral("not a regular file")
                                                     : QStringLiteral("the file is gone"))};
+    if (const Status checked = CheckPort(op, port); !checked)
+        return checked;
     const RunResult run = op.run(SendCommandLine(kind, realTimeSave, folder, name, port));
     // A run that ended badly says why in the tool's window.
     return run.ended() ? Status() : Failure{run.reason()};
@@ -99,6 +115,8 @@ Status Send(const Operation& op, Transfer kind, bool realTimeSave, const QString
 
 Status Receive(const Operation& op, Transfer kind, const QString& port, int ioModeIndex) {
     Prompter& ask = op.prompter;
+    if (const Status checked = CheckPort(op, port); !checked)
+        return checked;
     const QString answer = ask.input(DestinationPrompt(kind));
     if (answer.isEmpty())
         return Cancelled{};

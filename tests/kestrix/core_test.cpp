@@ -8,6 +8,7 @@
 #include "core/header.h"
 #include "core/join.h"
 #include "core/parts.h"
+#include "core/port.h"
 #include "core/runner.h"
 #include "core/split.h"
 #include "gameimages.h"
@@ -311,6 +312,43 @@ TEST_F(FoldersTest, StagingIsOurOwnAndTheWorkFolderWritable) {
     EXPECT_EQ(*WorkFolder(programFolder, path(u"share"_s)), programFolder);
     EXPECT_EQ(*WorkFolder(path(u"gone"_s), path(u"share"_s)), path(u"share/kestrix"_s));
     EXPECT_TRUE(QFileInfo(path(u"share/kestrix"_s)).isDir());
+}
+
+// The parallel port as made-up /dev and /proc trees show it, for a tool built with ppdev (its
+// settings name a device) or for port I/O; one plain message for each problem.
+TEST_F(FoldersTest, TheParallelPortBeforeATransfer) {
+    const char* ppdev = "parport_dev=/dev/parport0\n";
+    const char* portIO = "# set by ucon64\nparport=378\n";
+    const std::tuple<const char*, const char*, uint, const char*> hosts[] = {
+        {"", "dev/usb/lp0", 1000, "Only a USB printer adapter (/dev/usb/lp0)"},
+        {ppdev, "", 1000, "The parallel port /dev/parport0 is not there."},
+        {ppdev, "dev/parport0;etc/group=lp:x:7:", 1000,
+         "You may not open the parallel port /dev/parport0. Join its group (sudo adduser $USER "
+         "lp)"},
+        {ppdev, "dev/parport0;proc/sys/dev/parport/parport0/devices/active=lp", 0,
+         "The printer driver lp holds parport0."},
+        {ppdev, "dev/parport0", 0, ""},
+        {portIO, "", 1000, "ucon64 reaches the port directly, which only root may do"},
+        {portIO, "proc/sys/dev/parport/parport0/base-addr=956\t1980", 0,
+         "The port 0x378 is not one this computer has: type 3BC after \"0x\"."},
+        {portIO, "proc/sys/dev/parport/parport0/base-addr=888\t1912", 0, ""}};
+    for (const auto& [settings, tree, user, problem] : hosts) {
+        QDir(path(u"sys"_s)).removeRecursively();
+        writeFile(u"sys/ucon64rc"_s, settings);
+        for (const QString& file : QString::fromUtf8(tree).split(u';', Qt::SkipEmptyParts))
+            writeFile(u"sys/"_s + file.section(u'=', 0, 0), file.section(u'=', 1).toUtf8());
+        if (QFile::exists(path(u"sys/dev/parport0"_s))) {
+            QFile::setPermissions(path(u"sys/dev/parport0"_s),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                      QFile::WriteGroup);
+            ASSERT_EQ(::chown(QFile::encodeName(path(u"sys/dev/parport0"_s)).constData(), 0, 7), 0);
+        }
+        const PortHost host{path(u"sys"_s), user, {100}, path(u"sys/ucon64rc"_s)};
+        const QStringList found = PortProblems(host, u"378"_s, path(u"none"_s));
+        EXPECT_EQ(found.size(), *problem ? 1 : 0) << found.join(u'|').toStdString();
+        EXPECT_TRUE(found.isEmpty() || found[0].startsWith(QString::fromUtf8(problem)))
+            << found.join(u'|').toStdString();
+    }
 }
 
 } // namespace
