@@ -184,9 +184,11 @@ Result<QList<DiskFile>> ReadFloppyImage(const QByteArray& image) {
             return NoDisk(QStringLiteral("%1 is larger than the disk").arg(file.name));
         file.bytes.reserve(remaining);
         int cluster = Get16(entry, 26);
-        for (int step = 0; remaining > 0; ++step) {
-            if (cluster < 2 || cluster >= clusters + 2 || step >= clusters)
+        QList<bool> seen(clusters + 2, false); // a chain that comes back on itself
+        while (remaining > 0) {
+            if (cluster < 2 || cluster >= clusters + 2 || seen[cluster])
                 return NoDisk(QStringLiteral("the clusters of %1 are broken").arg(file.name));
+            seen[cluster] = true;
             const qint64 take = std::min(remaining, clusterBytes);
             file.bytes.append(
                 image.mid((dataSector + qint64(cluster - 2) * perCluster) * SectorBytes, take));
