@@ -9,7 +9,7 @@ namespace kestrix {
 // The file list's pattern: ";"-separated wildcards, matched without regard to case.
 inline QString RomPattern() {
     return QStringLiteral(
-        "*.swc;*.smc;*.1;*.2;*.3;*.4;*.5;*.6;*.7;*.8;*.9;*.10;*.bak;*.tmp;*.048;*.SFC");
+        "*.swc;*.smc;*.1;*.2;*.3;*.4;*.5;*.6;*.7;*.8;*.9;*.10;*.bak;*.tmp;*.048;*.SFC;*.img");
 }
 
 // Names of the plain, non-hidden files of a folder that match the pattern (empty: all files),

@@ -122,6 +122,24 @@ Status CopyFile(const QString& from, const QString& to, CopyMode mode) {
     return {};
 }
 
+Status WriteWholeFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile out(path);
+    QString reason;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        reason = out.errorString();
+    } else if (out.write(bytes) != bytes.size()) {
+        reason = out.errorString();
+        out.cancelWriting();
+    } else if (!out.commit()) { // it syncs before it renames
+        reason = out.errorString();
+    } else if (QFileInfo(path).size() != bytes.size()) {
+        reason = QStringLiteral("it has another size");
+    }
+    if (reason.isEmpty())
+        return {};
+    return Failure{QStringLiteral("Could not write \"%1\" (%2).").arg(path, reason)};
+}
+
 Placement PlaceOnDisk(qint64 bytes, qint64 oldBytes, qint64 freeBytes, qint64 blockBytes) {
     const qint64 block = std::max<qint64>(blockBytes, 1);
     if (Blocks(bytes, block) <= freeBytes)

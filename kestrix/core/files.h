@@ -25,6 +25,10 @@ enum class CopyMode {
 // failure names both files, the bytes written of the total and the system's reason.
 Status CopyFile(const QString& from, const QString& to, CopyMode mode = CopyMode::Beside);
 
+// Writes the bytes under a temporary name beside the path, synced, and renames them into place;
+// on failure nothing is left and the file and the system's reason are named.
+Status WriteWholeFile(const QString& path, const QByteArray& bytes);
+
 // How a file goes onto a disk that may hold an old file of the same name (oldBytes -1: none),
 // counting whole blocks.
 enum class Placement { Beside, InPlace, NoRoom };

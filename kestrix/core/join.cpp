@@ -4,6 +4,8 @@
 #include "core/cmdline.h"
 #include "core/files.h"
 #include "core/fileslot.h"
+#include "core/header.h"
+#include "core/imageset.h"
 #include "core/parts.h"
 
 #include <QDir>
@@ -99,6 +101,39 @@ Status GatherParts(const Operation& op, const QString& firstPath, const QString&
     }
 }
 
+// The part on the selected image and on each image of the following numbers, up to the part
+// whose header says it is the last, copied into the working folder; an image of the same number
+// sequence that holds a part of another set stops it. Gathered gains each copy made.
+Status GatherImageParts(const Operation& op, const QString& folder, const QString& image,
+                        const QString& base, QStringList& gathered) {
+    const QDir work(op.platform.workFolder);
+    QString current = image;
+    for (int number = 1;; ++number) {
+        const Result<DiskFile> part = ReadImagePart(JoinPath(folder, current));
+        if (!part)
+            return Status::from(part);
+        const QString expected = PartName(base, number);
+        if (part->name.compare(expected, Qt::CaseInsensitive) != 0)
+            return Failure{QStringLiteral("%1 holds %2, not %3, so it is not part of this set.")
+                               .arg(current, part->name, expected)};
+        if (const Status copied = WriteWholeFile(work.filePath(expected), part->bytes); !copied)
+            return copied;
+        gathered.append(work.filePath(expected));
+        const std::optional<CopierHeader> header = ReadCopierHeader(part->bytes.left(HeaderBytes));
+        if (!header || !header->followed())
+            return {};
+        const QString next = NextImageName(current);
+        if (next.isEmpty() || !QFileInfo(JoinPath(folder, next)).isFile()) {
+            if (op.prompter.message(IncompleteSetQuestion(expected), {}, Prompter::Buttons::YesNo,
+                                    QStringLiteral("There is no %1.").arg(next)) ==
+                Prompter::Answer::Yes)
+                return {};
+            return Cancelled{};
+        }
+        current = next;
+    }
+}
+
 // The set as the tool will join it: whole parts, nothing beyond its last part, and a missing
 // rest only when the user agrees.
 Result<PartSet> CheckedSet(Prompter& ask, const QString& folder, const QString& base,
@@ -116,20 +151,26 @@ Result<PartSet> CheckedSet(Prompter& ask, const QString& folder, const QString& 
     return set;
 }
 
+// Where the parts come from: where they lie, from floppies, or from disk images.
+enum class Source { Folder, Disks, Images };
+
 // Scratch gains each file the join makes in the working folder, for the clean-up.
-Status JoinParts(const Operation& op, const QString& folder, const QString& name, bool floppy,
-                 const QString& output, QStringList& scratch) {
+Status JoinParts(const Operation& op, const QString& folder, const QString& name,
+                 const QString& first, Source source, const QString& output, QStringList& scratch) {
     const QDir work(op.platform.workFolder);
-    const QString base = PartBase(name);
-    if (floppy)
-        if (const Status gathered = GatherParts(op, JoinPath(folder, name), name, scratch);
-            !gathered)
-            return gathered;
-    const QString partsFolder = floppy ? work.path() : folder;
-    const Result<PartSet> set = CheckedSet(op.prompter, partsFolder, base, !floppy);
+    const QString base = PartBase(first);
+    const Status gathered =
+        source == Source::Disks    ? GatherParts(op, JoinPath(folder, name), name, scratch)
+        : source == Source::Images ? GatherImageParts(op, folder, name, base, scratch)
+                                   : Status();
+    if (!gathered)
+        return gathered;
+    const bool gathering = source != Source::Folder;
+    const QString partsFolder = gathering ? work.path() : folder;
+    const Result<PartSet> set = CheckedSet(op.prompter, partsFolder, base, !gathering);
     if (!set)
         return Status::from(set);
-    const RunResult run = op.run(JoinToolLine(partsFolder, name));
+    const RunResult run = op.run(JoinToolLine(partsFolder, first));
     const QString tmpName = base + QStringLiteral(".tmp");
     const QFileInfo tmp(work.filePath(tmpName));
     if (!run.ended())
@@ -164,7 +205,18 @@ Status JoinParts(const Operation& op, const QString& folder, const QString& name
 
 Status Join(const Operation& op, const QString& folder, const QString& name, bool floppy) {
     Prompter& ask = op.prompter;
-    if (!IsFirstPart(name))
+    const Source source = IsDiskImageName(name) ? Source::Images
+                          : floppy              ? Source::Disks
+                                                : Source::Folder;
+    // A disk image's set begins with the part on it, whatever the image is called.
+    QString first = name;
+    if (source == Source::Images) {
+        const Result<DiskFile> part = ReadImagePart(JoinPath(folder, name));
+        if (!part)
+            return Status::from(part);
+        first = part->name;
+    }
+    if (!IsFirstPart(first))
         return Failure{NotFirstPartMessage()};
     const QString answer =
         ask.input(QStringLiteral("Please enter output path and filename (e.g. C:\\YourROM.swc)"));
@@ -174,16 +226,17 @@ Status Join(const Operation& op, const QString& folder, const QString& name, boo
     if (!output)
         return Status::from(output);
     const QDir work(op.platform.workFolder);
-    const QString base = PartBase(name);
+    const QString base = PartBase(first);
+    const bool gathering = source != Source::Folder;
     // The join overwrites and deletes these names in the working folder, so none may be the
     // user's own file, nor the output.
-    if (const QString taken = TakenWorkName(work.path(), base, floppy); !taken.isEmpty())
+    if (const QString taken = TakenWorkName(work.path(), base, gathering); !taken.isEmpty())
         return Failure{QStringLiteral("\"%1\" is in the way: joining works with a file of that "
                                       "name in that folder. Move it elsewhere and try again.")
                            .arg(taken)};
     const QFileInfo outputInfo(*output);
     if (outputInfo.absoluteDir().canonicalPath() == work.canonicalPath() &&
-        IsJoinWorkName(outputInfo.fileName(), base, floppy))
+        IsJoinWorkName(outputInfo.fileName(), base, gathering))
         return Failure{QStringLiteral("\"%1\" is a working file of the join and is deleted "
                                       "afterwards. Choose another output path.")
                            .arg(*output)};
@@ -192,7 +245,7 @@ Status Join(const Operation& op, const QString& folder, const QString& name, boo
     if (const Status entered = EnterFolder(work.path()); !entered)
         return entered;
     QStringList scratch;
-    const Status joined = JoinParts(op, folder, name, floppy, *output, scratch);
+    const Status joined = JoinParts(op, folder, name, first, source, *output, scratch);
     if (const QStringList left = RemoveFiles(scratch); !left.isEmpty())
         return Failure{(joined ? QString() : joined.error() + u' ') + NotRemovedMessage(left)};
     if (!joined)

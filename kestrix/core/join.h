@@ -11,7 +11,8 @@ namespace kestrix {
 // disks base.N for every part number N.
 bool IsJoinWorkName(const QString& name, const QString& base, bool gathering);
 
-// "Join": asks for the output, gathers the parts from the disks when the floppy is browsed,
+// "Join": asks for the output, gathers the parts from the disks when the floppy is browsed, or
+// from the disk images of the following numbers when a disk image is selected,
 // checks the set, lets the tool join it and copies the checked result to the output.
 Status Join(const Operation& op, const QString& folder, const QString& name, bool floppy);
 

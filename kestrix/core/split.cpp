@@ -230,21 +230,36 @@ Status CopyToDisks(const Operation& op, const QString& stagingFolder, const QStr
 
 } // namespace
 
+Status CheckSplittable(const QString& folder, const QString& name) {
+    FileSlot reader;
+    const Result<QByteArray> start = reader.ReadStart(JoinPath(folder, name), HeaderBytes);
+    if (!start)
+        return Status::from(start);
+    if (!CarriesHeaderId(*start))
+        return Failure{HeaderlessSplitMessage(name)};
+    return {};
+}
+
+QString AskPartSize(Prompter& ask, bool floppy) {
+    QString size =
+        ask.input(QStringLiteral("Please enter size (in MBit; 8MBit = 1MByte) per part."),
+                  QStringLiteral("Kestrix"), QStringLiteral("8"));
+    while (floppy && SizeValue(size) > FloppyPartLimit)
+        size = ask.input(QStringLiteral("Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
+                                        "Mbit. Please select a different size."));
+    return size;
+}
+
 Status Split(const Operation& op, const QString& folder, const QString& name) {
     if (name.isEmpty())
         return Cancelled{};
     Prompter& ask = op.prompter;
     const Platform& host = op.platform;
     const QString image = JoinPath(folder, name);
-    FileSlot reader;
-    const Result<QByteArray> start = reader.ReadStart(image, HeaderBytes);
-    if (!start)
-        return Status::from(start);
-    if (!CarriesHeaderId(*start))
-        return Failure{HeaderlessSplitMessage(name)};
-    const QString kestrix = QStringLiteral("Kestrix");
+    if (const Status splittable = CheckSplittable(folder, name); !splittable)
+        return splittable;
     const QString destination = ask.input(QStringLiteral("Please enter destination directory!"),
-                                          kestrix, QStringLiteral("A:\\"));
+                                          QStringLiteral("Kestrix"), QStringLiteral("A:\\"));
     // Cancel gives the empty answer; going on would split into the program folder.
     if (destination.isEmpty())
         return Cancelled{};
@@ -252,12 +267,7 @@ Status Split(const Operation& op, const QString& folder, const QString& name) {
     if (floppy)
         if (const Status disk = CheckDisk(op); !disk)
             return disk;
-    QString size =
-        ask.input(QStringLiteral("Please enter size (in MBit; 8MBit = 1MByte) per part."), kestrix,
-                  QStringLiteral("8"));
-    while (floppy && SizeValue(size) > FloppyPartLimit)
-        size = ask.input(QStringLiteral("Sorry, a 1.44MB floppy disk can hold a maximum of 11 "
-                                        "Mbit. Please select a different size."));
+    const QString size = AskPartSize(ask, floppy);
     if (size.isEmpty())
         return Cancelled{};
 
@@ -288,8 +298,21 @@ Status Split(const Operation& op, const QString& folder, const QString& name) {
                         .arg(there.join(u", "_s), outputFolder, name),
                     {}, Prompter::Buttons::YesNo) != Prompter::Answer::Yes)
         return Cancelled{};
-    if (const Status entered = EnterFolder(host.workFolder); !entered)
-        return entered;
+    const Result<QStringList> parts = SplitInto(op, folder, name, size, outputFolder);
+    if (!parts)
+        return Status::from(parts);
+    if (floppy)
+        if (const Status copied = CopyToDisks(op, outputFolder, *parts, destination); !copied)
+            return copied;
+    ask.message(QStringLiteral("Done!"));
+    return {};
+}
+
+Result<QStringList> SplitInto(const Operation& op, const QString& folder, const QString& name,
+                              const QString& size, const QString& outputFolder) {
+    if (const Status entered = EnterFolder(op.platform.workFolder); !entered)
+        return Failure{entered.error()};
+    const qint64 imageBody = QFileInfo(JoinPath(folder, name)).size() - 512;
     const FolderStamps before = StampFiles(outputFolder);
     const RunResult run = op.run(SplitToolLine(SizeOption(size), folder, name, outputFolder));
     if (!run.ended())
@@ -305,11 +328,7 @@ Status Split(const Operation& op, const QString& folder, const QString& name) {
     if (const Status whole = CheckSplitParts(outputFolder, parts, imageBody); !whole)
         return Failure{whole.error() + u' ' + RemovedParts(outputFolder, parts) +
                        QStringLiteral(" Is there room for them in \"%1\"?").arg(outputFolder)};
-    if (floppy)
-        if (const Status copied = CopyToDisks(op, outputFolder, parts, destination); !copied)
-            return copied;
-    ask.message(QStringLiteral("Done!"));
-    return {};
+    return parts;
 }
 
 } // namespace kestrix

@@ -24,6 +24,19 @@ QString SizeOption(const QString& answer);
 // NAME.2 before NAME.10: a numeric last suffix compares as a number.
 bool PartNumberLess(const QString& a, const QString& b);
 
+// Fails for an image the tool cannot split for this copier: unreadable, or without a copier
+// header.
+Status CheckSplittable(const QString& folder, const QString& name);
+
+// The size per part, as Split asks for it; for floppies more than 11 Mbit is asked again. Cancel
+// gives the empty text.
+QString AskPartSize(Prompter& ask, bool floppy);
+
+// The tool's split of the image into the folder, checked by size: the parts it wrote, in order.
+// A run that fails, or parts cut short, leave none of the parts behind.
+Result<QStringList> SplitInto(const Operation& op, const QString& folder, const QString& name,
+                              const QString& size, const QString& outputFolder);
+
 // "Split": asks where to and how big, lets the tool write the parts, checks them by size and, for
 // the floppy, copies them onto disks, one part per disk.
 Status Split(const Operation& op, const QString& folder, const QString& name);

@@ -4,6 +4,7 @@
 #include "core/browse.h"
 #include "core/cmdline.h"
 #include "core/header.h"
+#include "core/imageset.h"
 #include "core/join.h"
 #include "core/runner.h"
 #include "core/split.h"
@@ -204,6 +205,8 @@ void Form1::buildControls() {
          L::Window, &Form1::Command5_Click},
         {&Form1::Command7, "Command7", &Form1::Frame2, "Convert to .swc", 120, 720, 3375, 375,
          L::Window, &Form1::Command7_Click},
+        {&Form1::Command6, "Command6", &Form1::Frame2, "Split to disk images", 3600, 720, 3495, 375,
+         L::Window, &Form1::Command6_Click},
         {&Form1::Command8, "Command8", nullptr, "About", 120, 7215, 7215, 375, L::Window,
          &Form1::Command8_Click},
         {&Form1::Command9, "Command9", nullptr, "Quit", 6000, 8055, 1335, 375, L::Window,
@@ -344,9 +347,15 @@ void Form1::File1_Click() {
     const QString name = File1->fileName();
     // A file that cannot be read, or has no copier header, is shown as unknown: the panel never
     // describes another file than the one selected.
-    const Result<QByteArray> bytes = IsSmcName(name)
-                                         ? Result<QByteArray>(QByteArray())
-                                         : slot1_.ReadStart(SelectedPath(), HeaderBytes);
+    // A disk image shows the part on it.
+    const Result<QByteArray> bytes = IsSmcName(name) ? Result<QByteArray>(QByteArray())
+                                                     : IsDiskImageName(name)
+                                         ? [&]() -> Result<QByteArray> {
+        const Result<DiskFile> part = ReadImagePart(SelectedPath());
+        return part ? Result<QByteArray>(part->bytes.left(HeaderBytes))
+                    : Result<QByteArray>(Failure{part.error()});
+    }()
+        : slot1_.ReadStart(SelectedPath(), HeaderBytes);
     showPanel(DecodeHeader(bytes ? *bytes : QByteArray()));
 }
 
@@ -421,6 +430,10 @@ void Form1::Command5_Click() {
 
 void Form1::Command7_Click() {
     runLocal(LocalOp::Convert);
+}
+
+void Form1::Command6_Click() {
+    report(SplitToImages(operation(), Dir1->path(), File1->fileName(), imageFolder_));
 }
 
 void Form1::runLocal(LocalOp kind) {

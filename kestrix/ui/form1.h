@@ -75,6 +75,7 @@ public:
     QPushButton* Command4; // "Fix Checksum"
     QPushButton* Command5; // "PAL/NTSC Fix"
     QPushButton* Command7; // "Convert to .swc"
+    QPushButton* Command6; // "Split to disk images"
 
     QGroupBox* Frame3;      // "LPT Operations"
     QPushButton* Command10; // "Send ROM"
@@ -120,6 +121,7 @@ private:
     void Command4_Click();
     void Command5_Click();
     void Command7_Click();
+    void Command6_Click();
     void Command8_Click();
     void Command9_Click();
     void Combo1_Click(int index);
@@ -162,6 +164,7 @@ private:
     double titleLeft_ = 120;
     QString shownDrive_;                 // the drive the lists show, to go back to
     QHash<QString, QString> lastFolder_; // per drive, the folder last open on it
+    QString imageFolder_;                // the last folder disk images went to
     int ioModeIndex_ = -1;               // Combo1's chosen entry; -1 once the user types
     QPointer<QFutureWatcher<Result<quint16>>> gameCheck_; // the selected image's checksum
 };

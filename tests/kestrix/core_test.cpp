@@ -3,9 +3,11 @@
 // lines, names of parts, host paths, the copies, and the folders kestrix works in.
 #include "core/browse.h"
 #include "core/cmdline.h"
+#include "core/fat12.h"
 #include "core/files.h"
 #include "core/gameheader.h"
 #include "core/header.h"
+#include "core/imageset.h"
 #include "core/join.h"
 #include "core/parts.h"
 #include "core/port.h"
@@ -15,6 +17,7 @@
 #include "support.h"
 
 #include <QBuffer>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
 #include <csignal>
@@ -102,14 +105,15 @@ TEST(GameHeaderTest, TheRowForEachImage) {
 TEST(BrowseTest, FilesFoldersAndTheSelectionFoundAgain) {
     QTemporaryDir dir;
     QDir root(dir.path());
-    for (const char* name : {"GAME.SWC", "GAME.bak", "a.sfc", "Z.Smc", "x.10", "x.11", "doc.txt",
-                             ".hidden.swc", "sub/b/x", "sub/A/x", "sub/.git/x", "folder.swc/x"}) {
+    for (const char* name :
+         {"GAME.SWC", "GAME.bak", "a.sfc", "Z.Smc", "x.10", "x.11", "doc.txt", "D.Img",
+          ".hidden.swc", "sub/b/x", "sub/A/x", "sub/.git/x", "folder.swc/x"}) {
         root.mkpath(QFileInfo(root.filePath(QString::fromLatin1(name))).path());
         QFile(root.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
     }
     EXPECT_EQ(ListFiles(dir.path(), RomPattern()),
-              Strings({"a.sfc", "GAME.bak", "GAME.SWC", "x.10", "Z.Smc"}));
-    EXPECT_EQ(ListFiles(dir.path(), {}).size(), 7) << "no pattern lists every visible file";
+              Strings({"a.sfc", "D.Img", "GAME.bak", "GAME.SWC", "x.10", "Z.Smc"}));
+    EXPECT_EQ(ListFiles(dir.path(), {}).size(), 8) << "no pattern lists every visible file";
     QStringList shown;
     for (const FolderEntry& e : ListFolders(dir.path(), root.filePath(u"sub"_s)))
         shown.append(QString(e.depth, u'>') + e.name + (e.isChain ? u"*"_s : QString()));
@@ -244,6 +248,129 @@ TEST(CopyFileTest, EveryByteOrNothing) {
         EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files).size(), 1 + !expected.isEmpty())
             << "no temporary copy may be left";
     }
+}
+
+// A tool no one here wrote, on an image file: its exit status and what it printed.
+std::pair<int, QByteArray> Oracle(const QString& program, const QStringList& args) {
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::MergedChannels);
+    tool.start(program, args);
+    if (!tool.waitForFinished(30000))
+        return {-1, {}};
+    return {tool.exitCode(), tool.readAll()};
+}
+
+// Each image is the disk mformat lays out, passes fsck.fat and gives its part back to mcopy under
+// the 8.3 name made of the image's name; the reader gives back what the writer wrote.
+TEST(DiskImageTest, TheWriterAsTheOraclesSeeIt) {
+    const std::tuple<const char*, const char*, const char*, int> rows[] = {
+        {"GAME.swc", "GAME.1", "GAME", 1},
+        {"Super Mario World (U) [!].swc", "SUPERMAR.2", "SUPERMARIOW", 11},
+        {"my game.sfc", "MYGAME.3", "MYGAME", 4},
+        {"Pokémon Grün.swc", "POKMONGR.4", "POKMONGRN", 1},
+        {".hidden.swc", "HIDDEN.5", "HIDDEN", 1},
+        {"äöü.swc", "GAME.10", "GAME", 1}};
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath(u"DSKA0000.IMG"_s);
+    const QDateTime when(QDate(2024, 5, 17), QTime(13, 45, 22));
+    for (const auto& [image, dosName, label, mbit] : rows) {
+        const QString name = QString::fromUtf8(image);
+        const int number = QString::fromLatin1(dosName).section(u'.', 1).toInt();
+        ASSERT_EQ(PartDosName(name, number), QString::fromLatin1(dosName)) << image;
+        ASSERT_EQ(DosName(ToolName(name, {}), 11), QString::fromLatin1(label));
+        const DiskFile part{PartDosName(name, number), RomImage(mbit * Mbit, '+'), when};
+        const Result<QByteArray> made = MakeFloppyImage(QString::fromLatin1(label), part);
+        ASSERT_TRUE(made) << made.error().toStdString();
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(*made) == made->size());
+        out.close();
+        const auto [fsck, fsckSaid] = Oracle(u"fsck.fat"_s, {u"-n"_s, file});
+        EXPECT_EQ(fsck, 0) << image << ": " << fsckSaid.toStdString();
+        const auto [info, infoSaid] = Oracle(u"minfo"_s, {u"-i"_s, file, u"::"_s});
+        for (const char* line :
+             {"sectors per track: 18", "heads: 2", "media byte: f0", "cluster size: 1 sectors",
+              "fats: 2", "sectors per fat: 9", "max available root directory slots: 224",
+              "small size: 2880 sectors"})
+            EXPECT_TRUE(infoSaid.contains(line)) << line << "\n" << infoSaid.toStdString();
+        const auto [dir, listed] = Oracle(u"mdir"_s, {u"-i"_s, file, u"::"_s});
+        EXPECT_TRUE(listed.contains(" is " + QByteArray(label))) << listed.toStdString();
+        EXPECT_TRUE(listed.contains("2024-05-17  13:45")) << listed.toStdString();
+        EXPECT_TRUE(listed.contains("1 file")) << "no long-name entry: " << listed.toStdString();
+        const auto [copy, copied] =
+            Oracle(u"mcopy"_s, {u"-n"_s, u"-i"_s, file, u"::"_s + QLatin1String(dosName), u"-"_s});
+        EXPECT_TRUE(copy == 0 && copied == part.bytes) << image;
+        const Result<QList<DiskFile>> back = ReadFloppyImage(*made);
+        ASSERT_TRUE(back && back->size() == 1);
+        EXPECT_EQ(back->front().name, part.name);
+        EXPECT_EQ(back->front().modified, when);
+    }
+    EXPECT_FALSE(MakeFloppyImage(u"G"_s, {u"G.1"_s, QByteArray(FloppyImageRoom + 1, 'x'), when}))
+        << "one byte more than the disk holds";
+}
+
+// The reader on disks mtools made: long names, a deleted file, a folder, the label and a file
+// whose clusters are scattered; bytes that are no such disk are refused with a reason.
+TEST(DiskImageTest, TheReaderOnDisksOthersMade) {
+    QTemporaryDir tmp;
+    const QString disk = tmp.filePath(u"d.img"_s);
+    const auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(tmp.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        EXPECT_EQ(Oracle(u"mcopy"_s, {u"-i"_s, disk, f.fileName(), u"::"_s + name}).first, 0);
+    };
+    ASSERT_EQ(Oracle(u"mformat"_s,
+                     {u"-C"_s, u"-f"_s, u"1440"_s, u"-v"_s, u"STICK"_s, u"-i"_s, disk, u"::"_s})
+                  .first,
+              0);
+    put(u"A.1"_s, QByteArray(3000, 'a'));
+    put(u"Long file name.txt"_s, "long");
+    put(u"B.2"_s, RomImage(2 * Mbit, '.'));
+    ASSERT_EQ(Oracle(u"mdel"_s, {u"-i"_s, disk, u"::A.1"_s}).first, 0);
+    ASSERT_EQ(Oracle(u"mmd"_s, {u"-i"_s, disk, u"::SUB"_s}).first, 0);
+    put(u"C.3"_s, RomImage(Mbit, '+')); // into the hole A.1 left, then beyond B.2
+    QFile image(disk);
+    ASSERT_TRUE(image.open(QIODevice::ReadOnly));
+    const Result<QList<DiskFile>> files = ReadFloppyImage(image.readAll());
+    ASSERT_TRUE(files) << files.error().toStdString();
+    QStringList names;
+    for (const DiskFile& f : *files)
+        names.append(f.name);
+    EXPECT_EQ(names, Strings({"LONGFI~1.TXT", "B.2", "C.3"}));
+    EXPECT_EQ(files->at(1).bytes, RomImage(2 * Mbit, '.'));
+    EXPECT_EQ(files->at(2).bytes, RomImage(Mbit, '+'));
+
+    QByteArray loop = *MakeFloppyImage(u"G"_s, {u"G.1"_s, QByteArray(2000, 'x'), {}});
+    loop[512 + 4] = 0x20; // cluster 3 points back to 2
+    const std::pair<QByteArray, const char*> refused[] = {
+        {QByteArray(FloppyImageBytes, '\0'), "no boot sector"},
+        {QByteArray(100, '\xeb'), "100 bytes, not 1,474,560"},
+        {loop, "the clusters of G.1 are broken"}};
+    for (const auto& [bytes, reason] : refused)
+        EXPECT_TRUE(ReadFloppyImage(bytes).error().contains(QLatin1String(reason)))
+            << ReadFloppyImage(bytes).error().toStdString();
+}
+
+// The drive's numbers: the first free run long enough, whatever suffix or case takes a number.
+TEST(DiskImageTest, NumbersOfTheSet) {
+    const QStringList taken =
+        Strings({"DSKA0000.IMG", "dska0002.img", "DSKA0003.HFE", "DSKA0006", "DSKA12.IMG", "x"});
+    const std::pair<int, int> runs[] = {{1, 1}, {2, 4}, {3, 7}, {0, -1}};
+    for (const auto& [count, first] : runs)
+        EXPECT_EQ(FirstFreeNumbers(taken, count), first) << count;
+    QStringList full;
+    for (int n = 0; n < 9999; ++n)
+        full.append(IndexedImageName(n));
+    EXPECT_EQ(FirstFreeNumbers(full, 2), -1) << "no room for two after 9998";
+    EXPECT_EQ(FirstFreeNumbers(full, 1), 9999);
+    const std::pair<const char*, const char*> next[] = {{"DSKA0009.IMG", "DSKA0010.IMG"},
+                                                        {"game9.img", ""},
+                                                        {"DSKA9999.IMG", ""},
+                                                        {"GAME.IMG", ""},
+                                                        {"D1SK07.img", "D1SK08.img"},
+                                                        {"DSKA0003.img", "DSKA0004.img"}};
+    for (const auto& [name, following] : next)
+        EXPECT_EQ(NextImageName(QString::fromLatin1(name)), QString::fromLatin1(following));
 }
 
 class FoldersTest : public KestrixTest {};

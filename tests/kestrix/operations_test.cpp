@@ -130,6 +130,51 @@ INSTANTIATE_TEST_SUITE_P(
                  "output|\"C:\\G.swc\" names drive C:",
                  "own/OUT.SWC=part:.;own/#1", nullptr, 0, "c/roms/G.1", &Form1::Command2}));
 
+// Disk images: one per part under the first free run of numbers, none over a taken one, and
+// the set joined back from its first image; a stick without room is named before anything is
+// written, and one that fills up keeps the images written whole and no partial one.
+INSTANTIATE_TEST_SUITE_P(
+    Images, OperationTest,
+    ::testing::Values(
+        Scenario{"between taken numbers, and back", "",
+                 "c/roms/G.SWC=rom:9;d/DSKA0000.IMG=text:x;d/DSKA0002.hfe=text:y;"
+                 "d/dska0006.img=text:z",
+                 "c/roms/G.SWC", &Form1::Command6, ">{d}|>12|>4|ok|>{d}/J.SWC|ok",
+                 "Please enter the folder for the disk images|Please enter size|Sorry, a 1.44MB "
+                 "floppy disk|G is on disks 3 to 5 (DSKA0003.IMG to DSKA0005.IMG).|Please enter "
+                 "output|Done!",
+                 "d/J.SWC=rom:9;d/DSKA0000.IMG=text:x;d/dska0006.img=text:z;d/DSKA0005.IMG;d/#7;"
+                 "staging/#0;own/#0",
+                 "-s --ssize=4 {work}/G.SWC -o={staging}|-j --snes {own}/G.1", 0, "d/DSKA0003.IMG",
+                 &Form1::Command2},
+        Scenario{"a stick without room for the set", "stick=3997696", "c/roms/G.SWC=rom:9",
+                 "c/roms/G.SWC", &Form1::Command6, ">{d}|>4|ok",
+                 "Please enter the folder|Please enter size|The 3 disk images of G.SWC need "
+                 "4,423,680 bytes in \"{d}\", which has room for 3,997,696. Nothing was written.",
+                 "d/#0;staging/#0", nullptr},
+        Scenario{"a stick that fills after one image", "stick=40000000:1", "c/roms/G.SWC=rom:9",
+                 "c/roms/G.SWC", &Form1::Command6, ">{d}|>4|ok",
+                 "Please enter the folder|Please enter size|DSKA0001.IMG (G.2) was not written: "
+                 "No space left on device. Written and kept: DSKA0000.IMG (G.1).",
+                 "d/DSKA0000.IMG;d/#1;staging/#0", nullptr},
+        Scenario{"an image of another set in the run", "",
+                 "d/DSKA0007.IMG=disk:G.1:+;d/DSKA0008.IMG=disk:H.2:.", "d/DSKA0007.IMG",
+                 &Form1::Command2, ">{d}/J.SWC|ok",
+                 "Please enter output|DSKA0008.IMG holds H.2, not G.2, so it is not part of this "
+                 "set.",
+                 "!d/J.SWC;own/#0", ""},
+        Scenario{"the next image missing: No", "", "d/DSKA0007.IMG=disk:G.1:+", "d/DSKA0007.IMG",
+                 &Form1::Command2, ">{d}/J.SWC|no",
+                 "Please enter output|G.1 is not the last part of its set. Join without the "
+                 "rest?\nThere is no DSKA0008.IMG.",
+                 "!d/J.SWC;own/#0", ""},
+        Scenario{"no disk image, and one holding no first part", "",
+                 "d/X.IMG=text:hello;d/DSKA0001.IMG=disk:G.2:.", "d/X.IMG", &Form1::Command2,
+                 "ok|ok",
+                 "\"{d}/X.IMG\" holds no part: it is not a 1.44 MB FAT12 disk image (5 bytes, not "
+                 "1,474,560).|It seems that either",
+                 "", "", 0, "d/DSKA0001.IMG", &Form1::Command2}));
+
 INSTANTIATE_TEST_SUITE_P(
     Local, OperationTest,
     ::testing::Values(

@@ -4,6 +4,9 @@
 #include "gameimages.h"
 #include "scenario.h"
 
+#include "core/imageset.h"
+
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -68,6 +71,78 @@ TEST_F(RealToolReportTest, TheGameRowAgreesWithTheTool) {
         row[7] = row.last() == u"no copier header" ? row.last() : QString(); // nor the disks
         EXPECT_EQ(row.mid(0, 8), fromTool) << out.toStdString();
     }
+}
+
+class RealToolImagesTest : public KestrixTest {};
+
+// 36 Mbit goes to five images at 8 Mbit and a second game to the next four at 11: every image
+// passes fsck.fat and gives its part back to mcopy, no image of the first game changes, and
+// Join from the first image of each gives the image back, as it does from images that mformat
+// and mcopy made of the same parts.
+TEST_F(RealToolImagesTest, SplitOntoImagesAndBack) {
+    if (!*KESTRIX_REAL_UCON64)
+        GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
+    const QString tool = programFolder + u"/ucon64"_s;
+    ASSERT_TRUE(QFile::remove(tool) && QFile::copy(QStringLiteral(KESTRIX_REAL_UCON64), tool));
+    QDir().mkpath(path(u"home"_s));
+    qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+    const auto run = [&](const QString& program, const QStringList& args) {
+        QProcess p;
+        p.start(program, args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << " " << args.join(u' ').toStdString()
+                                   << p.readAllStandardError().toStdString();
+        return p.readAllStandardOutput();
+    };
+    writeFile(u"c/roms/GAME.swc"_s, RomImage(36 * Mbit));
+    writeFile(u"c/roms/Other Game.swc"_s, RomImage(36 * Mbit, '.').replace(600, 4, "2ND!"));
+    auto form = makeForm();
+    const auto split = [&](const QString& name, const char* size) {
+        prompter.type(data);
+        prompter.type(QString::fromLatin1(size));
+        prompter.answer(Prompter::Answer::Ok);
+        select(*form, work, name);
+        form->Command6->click();
+    };
+    split(u"GAME.swc"_s, "8");
+    QHash<QString, QByteArray> first;
+    for (const QString& name : filesIn(data))
+        first.insert(name, readFile(u"d/"_s + name));
+    split(u"Other Game.swc"_s, "11");
+    EXPECT_EQ(prompter.texts().value(2),
+              u"GAME is on disks 0 to 4 (DSKA0000.IMG to DSKA0004.IMG)."_s);
+    EXPECT_EQ(prompter.texts().value(5),
+              u"Other Game is on disks 5 to 8 (DSKA0005.IMG to DSKA0008.IMG)."_s);
+    for (auto it = first.cbegin(); it != first.cend(); ++it)
+        EXPECT_EQ(readFile(u"d/"_s + it.key()), it.value()) << it.key().toStdString();
+    ASSERT_EQ(filesIn(data).size(), 9);
+    QDir().mkpath(path(u"m"_s));
+    for (int n = 0; n < 9; ++n) {
+        const QString image = path(u"d/"_s + IndexedImageName(n));
+        const QString part =
+            (n < 5 ? u"GAME."_s : u"OTHERGAM."_s) + QString::number(n < 5 ? n + 1 : n - 4);
+        run(u"fsck.fat"_s, {u"-n"_s, image});
+        const QByteArray bytes = run(u"mcopy"_s, {u"-n"_s, u"-i"_s, image, u"::"_s + part, u"-"_s});
+        EXPECT_EQ(ReadImagePart(image)->bytes, bytes) << part.toStdString();
+        // The same part on a disk mformat made, copied there by mcopy.
+        const QString other = path(u"m/"_s + IndexedImageName(n));
+        writeFile(u"part"_s, bytes);
+        run(u"mformat"_s, {u"-C"_s, u"-f"_s, u"1440"_s, u"-i"_s, other, u"::"_s});
+        run(u"mcopy"_s, {u"-i"_s, other, path(u"part"_s), u"::"_s + part});
+    }
+    const auto join = [&](const QString& folder, const QString& image, const QString& output,
+                          const QString& mbit) {
+        prompter.type(output);
+        prompter.answer(Prompter::Answer::Ok);
+        select(*form, folder, image);
+        EXPECT_EQ(form->Label2->text(), mbit) << "the panel shows the part on the image";
+        form->Command2->click();
+    };
+    join(data, u"DSKA0000.IMG"_s, path(u"GAME.swc"_s), u"8"_s);
+    join(path(u"m"_s), u"DSKA0005.IMG"_s, path(u"OTHER.swc"_s), u"11"_s);
+    EXPECT_EQ(readFile(u"GAME.swc"_s), RomImage(36 * Mbit));
+    EXPECT_EQ(readFile(u"OTHER.swc"_s), readFile(u"c/roms/Other Game.swc"_s));
+    EXPECT_EQ(prompter.texts().size(), 10) << prompter.texts().join(u'\n').toStdString();
 }
 
 // Split into a folder and joined back, byte for byte the image; a later split into fewer parts

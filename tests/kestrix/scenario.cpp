@@ -39,7 +39,12 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     for (const QString& setting : env)
         if (setting.startsWith(u"STOP=@"_s))
             stopAt = path(setting.mid(6));
-        else if (setting.contains(u'='))
+        else if (setting.startsWith(u"stick="_s)) {
+            const QString size = setting.mid(6);
+            if (!mountTmpfs(data, size.section(u':', 0, 0).toLongLong(),
+                            size.section(u':', 1).toInt()))
+                GTEST_SKIP() << "mounting a tmpfs as a USB stick needs root";
+        } else if (setting.contains(u'='))
             qputenv(setting.section(u'=', 0, 0).toLatin1(), setting.section(u'=', 1).toLocal8Bit());
     for (const QString& file : list(s.files, u';')) {
         const QString name = file.section(u'=', 0, 0), made = file.section(u'=', 1);

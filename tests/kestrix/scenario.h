@@ -13,9 +13,11 @@ struct Scenario {
     const char* label;
     const char* env;      // blank-separated: NAME=value for the stand-in; "real": the real tool;
                           // "floppy": a floppy of real size (both skip where they cannot be had);
-                          // STOP=@path: Stop is clicked once the file (or pipe) holds data
+                          // STOP=@path: Stop is clicked once the file (or pipe) holds data;
+                          // "stick=BYTES" or "stick=BYTES:FILES": a tmpfs over d (root only)
     const char* files;    // "path=content;..." content: rom:N, raw:N (no header), part:K (1 Mbit)
-                          // or part:KN (N Mbit), text:T, zeros:BYTES, fifo, link:TARGET
+                          // or part:KN (N Mbit), text:T, zeros:BYTES, fifo, link:TARGET,
+                          // disk:NAME:KN (a disk image holding part:KN as NAME)
     const char* selected; // "folder/name" to select; "a:NAME" on the floppy drive (disk 1, or
                           // "a:NAME@N" disk N); "" nothing
     QPushButton* Form1::*button;
@@ -53,6 +55,10 @@ protected:
             return RomImage(arg.toInt() * Mbit).mid(kind == u"raw" ? 512 : 0);
         if (kind == u"part") // part:K, or part:KN for N Mbit
             return RomImage(Mbit * std::max(1, arg.mid(1).toInt()), arg.at(0).toLatin1());
+        if (kind == u"disk")
+            return *MakeFloppyImage(u"GAME"_s, {made.section(u':', 1, 1),
+                                                content(u"part:"_s + made.section(u':', 2)),
+                                                QDateTime::currentDateTime()});
         if (kind == u"zeros")
             return QByteArray(arg.toInt(), '\0');
         return kind == u"copier" ? CopierData() : arg.toUtf8();

@@ -3,6 +3,7 @@
 // that answers from a script, the images the tests split and join, and a box of floppy disks.
 #pragma once
 
+#include "core/fat12.h"
 #include "core/platform.h"
 #include "core/prompter.h"
 #include "ui/form1.h"
@@ -179,10 +180,12 @@ protected:
         }
         return runs;
     }
-    // A tmpfs of the given size over the folder for one test, unmounted after it, also when it
-    // fails; false without the right to mount (root).
-    bool mountTmpfs(const QString& folder, qint64 bytes) {
-        const QByteArray size = "size=" + QByteArray::number(bytes);
+    // A tmpfs of the given size (and number of files) over the folder for one test, unmounted after
+    // it, also when it fails; false without the right to mount (root).
+    bool mountTmpfs(const QString& folder, qint64 bytes, int files = 0) {
+        QByteArray size = "size=" + QByteArray::number(bytes);
+        if (files) // the root folder takes one too
+            size += ",nr_inodes=" + QByteArray::number(files + 1);
         if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, size.constData()))
             return false;
         mounts_.append(folder);

@@ -36,17 +36,18 @@ TEST_F(WindowTest, StartsInTheCurrentFolderWithItsFocusOrder) {
     writeFile(u"c/roms/GAME.SWC"_s);
     form = makeForm();
     QStringList focusOrder;
-    for (QWidget* w = form->File1; focusOrder.size() < 23; w = w->nextInFocusChain())
+    for (QWidget* w = form->File1; focusOrder.size() < 24; w = w->nextInFocusChain())
         if (w->focusPolicy() != Qt::NoFocus && !w->objectName().isEmpty())
             focusOrder.append(w->objectName());
     EXPECT_EQ(focusOrder.join(u' '),
               u"File1 Dir1 Drive1 Command1 Command2 Command3 Command4 Command5 "
-              "Command7 Command8 Command9 File2 Command10 Command11 Command12 "
+              "Command7 Command6 Command8 Command9 File2 Command10 Command11 Command12 "
               "Command13 Command14 Command15 Command16 Command17 Combo1 Check1 Text1"_s);
     EXPECT_EQ(form->focusWidget(), form->File1);
     EXPECT_EQ(panel(), u"|MBit|Mode|Image Type|SR-Map-Mode|DR-Map-Mode|SRAM Size"_s);
     EXPECT_EQ(form->Combo1->currentText() + form->Text1->text(), u"SWC: I/O Mode378"_s);
     EXPECT_EQ(form->Command9->geometry(), QRect(400, 537, 89, 25)) << "twips to pixels";
+    EXPECT_EQ(form->Command6->geometry(), QRect(240, 48, 233, 25)) << "beside Convert";
     EXPECT_EQ(form->File1->fileNames(), QStringList(u"GAME.SWC"_s));
     EXPECT_EQ(form->File1->listIndex(), -1);
 }
