@@ -78,7 +78,7 @@ TEST(GameHeaderTest, TheRowForEachImage) {
     };
     const auto hex = [](quint16 value) { return u"0x%1"_s.arg(value, 4, 16, QLatin1Char('0')); };
     for (const GameRowCase& c : GameRows()) {
-        const MadeImage made = MakeGameImage(c.spec);
+        const MadeImage made = MakeGameImage(c.layout);
         const Result<GameImage> image = decode(made.bytes, QString::fromLatin1(c.name));
         ASSERT_TRUE(image) << c.name;
         const Result<quint16> computed = sum(made.bytes, *image);
@@ -87,7 +87,7 @@ TEST(GameHeaderTest, TheRowForEachImage) {
                                 .replace(u"{stored}"_s, hex(made.stored))
                                 .replace(u"{computed}"_s, hex(made.checksum));
         EXPECT_TRUE(row.isEmpty() ||
-                    GameRow(*image, computed) == QString::fromLatin1(c.spec.title) + u"; "_s + row)
+                    GameRow(*image, computed) == QString::fromLatin1(c.layout.title) + u"; "_s + row)
             << GameRow(*image, computed).toStdString();
     }
     QByteArray noise(8 * Mbit, '\0');

@@ -11,7 +11,7 @@
 
 namespace kestrix::test {
 
-struct GameSpec {
+struct GameLayout {
     double mbit;
     quint8 map; // 0x?0 LoROM, 0x?1 HiROM, 0x?5 ExHiROM; 0x10 FastROM
     const char* title;
@@ -28,7 +28,7 @@ struct MadeImage {
     quint16 checksum, stored; // the true one, summed over the console's view, and the header's
 };
 
-inline MadeImage MakeGameImage(const GameSpec& s) {
+inline MadeImage MakeGameImage(const GameLayout& s) {
     const auto raw = [](std::initializer_list<int> values) {
         QByteArray bytes;
         for (const int v : values)
@@ -71,7 +71,7 @@ inline MadeImage MakeGameImage(const GameSpec& s) {
 
 struct GameRowCase {
     const char* name;
-    GameSpec spec;
+    GameLayout layout;
     QByteArray row;      // after the title, if checked here; {stored}, {computed}: 0x hex
     bool oracle = false; // a whole image the real tool reports on as kestrix does
 };

@@ -29,7 +29,7 @@ TEST_F(RealToolReportTest, TheGameRowAgreesWithTheTool) {
         if (!c.oracle)
             continue;
         const QString file = path(QString::fromLatin1(c.name));
-        writeFile(QString::fromLatin1(c.name), MakeGameImage(c.spec).bytes);
+        writeFile(QString::fromLatin1(c.name), MakeGameImage(c.layout).bytes);
         QProcess tool;
         tool.start(QStringLiteral(KESTRIX_REAL_UCON64), {u"--snes"_s, file});
         ASSERT_TRUE(tool.waitForFinished(30000));
