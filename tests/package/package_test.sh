@@ -72,4 +72,5 @@ kill $app
 echo "no window of the installed kestrix after 10 s"
 exit 1
 INNER
-cd "$scratch" && HOME="$scratch" xvfb-run -a bash "$scratch/start" "$root/usr/bin/kestrix" "${version%.*}"
+# A real window on the X server, whatever platform the caller's environment names.
+cd "$scratch" && HOME="$scratch" QT_QPA_PLATFORM=xcb xvfb-run -a bash "$scratch/start" "$root/usr/bin/kestrix" "${version%.*}"
