@@ -11,6 +11,9 @@
 #include <QThreadPool>
 #include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <memory>
 
 namespace kestrix {
@@ -105,8 +108,25 @@ bool HasPartNumber(const QString& name) {
 // and is folded out before it can carry into its neighbour. A plain loop takes five times as
 // long, several times the read of the same bytes from the page cache.
 quint64 ByteSum(const uchar* p, qint64 n) {
-    constexpr quint64 Lanes = 0x00ff00ff00ff00ffULL;
     quint64 total = 0;
+#if defined(__SSE2__)
+    // psadbw adds sixteen bytes at a time into two 64-bit lanes, which never overflow here.
+    __m128i lanes = _mm_setzero_si128();
+    const __m128i zero = _mm_setzero_si128();
+    for (; n >= 64; p += 64, n -= 64) {
+        const auto at = [&](int k) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        };
+        lanes = _mm_add_epi64(
+            lanes,
+            _mm_add_epi64(_mm_add_epi64(_mm_sad_epu8(at(0), zero), _mm_sad_epu8(at(1), zero)),
+                          _mm_add_epi64(_mm_sad_epu8(at(2), zero), _mm_sad_epu8(at(3), zero))));
+    }
+    quint64 halves[2];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(halves), lanes);
+    total = halves[0] + halves[1];
+#else
+    constexpr quint64 Lanes = 0x00ff00ff00ff00ffULL;
     while (n >= 32) {
         const qint64 steps = std::min<qint64>(n / 32, 128); // 128 × 2 × 255 fits a lane
         quint64 a = 0, b = 0, c = 0, d = 0;
@@ -118,12 +138,12 @@ quint64 ByteSum(const uchar* p, qint64 n) {
             c += (x[2] & Lanes) + (x[2] >> 8 & Lanes);
             d += (x[3] & Lanes) + (x[3] >> 8 & Lanes);
         }
-        for (const quint64 lanes : {a, b, c, d})
-            total +=
-                (lanes & 0xffff) + (lanes >> 16 & 0xffff) + (lanes >> 32 & 0xffff) + (lanes >> 48);
+        for (const quint64 sums : {a, b, c, d})
+            total += (sums & 0xffff) + (sums >> 16 & 0xffff) + (sums >> 32 & 0xffff) + (sums >> 48);
         p += 32 * steps;
         n -= 32 * steps;
     }
+#endif
     while (n-- > 0)
         total += *p++;
     return total;
