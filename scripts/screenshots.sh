@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Starts the real programs under Xvfb with a window manager and saves PNGs into docs/.
+# Starts the real programs under Xvfb with a window manager and saves PNGs into docs/. The images
+# lie in a neutral folder, /tmp/roms, so no picture shows a path of the machine that made it, and
+# ucon64 is the real one where the build made it from its source.
 set -euo pipefail
 source "$(dirname "$0")/deps.sh"
 need_packages xvfb xauth x11-utils x11-apps imagemagick openbox xdotool
 build_project
 
 demo=$(mktemp -d)
-trap 'rm -rf "$demo"' EXIT
+roms=/tmp/roms
+mkdir "$roms" || { echo "$roms is there already: move it away first"; exit 1; }
+trap 'rm -rf "$demo" "$roms"' EXIT
+ln -s "$roms" "$demo/roms"
 mkdir -p "$demo/roms/Super Mario World" "$demo/roms/Zelda" "$demo/floppy"
 # Images with a copier header: size in 8 KB units, mode byte, then AA BB 04 at offset 8.
 rom() { # name, size low, size high, mode
@@ -29,20 +34,24 @@ copier = bytes([0x00, 0x02, 0x24, 0, 0, 0, 0, 0, 0xaa, 0xbb, 0x04]).ljust(512, b
 open(sys.argv[1], "wb").write(copier + body)
 PY
 for name in "Super Metroid.smc" "notes.txt"; do head -c 512 /dev/zero >"$demo/roms/$name"; done
-# A tool that talks for a while, so its window can be seen.
-mkdir -p "$demo/bin"
-cat >"$demo/bin/ucon64" <<'TOOL'
+# The real tool; its window stays up after a transfer with no copier on the port. Without its
+# source a stand-in prints that failure the way the tool does.
+mkdir -p "$demo/bin" "$demo/home"
+real=$build_dir/tests/ucon64-src/ucon64
+if [ -x "$real" ]; then
+  cp "$real" "$demo/bin/ucon64"
+else
+  echo "No ucon64 built from its source: its window shows a stand-in's words."
+  cat >"$demo/bin/ucon64" <<'TOOL'
 #!/bin/sh
 echo "uCON64 2.2.1 UNIX (Linux) 1999-2019"
-echo "Uses code from various people. See 'developers.html' for more!"
-echo
-echo "Super Nintendo Entertainment System/SNES/Super Famicom"
-echo "Checksum: Bad, 0xf4c7 (calculated) != 0x0000 (internal)"
-echo "Wrote backup to $(dirname "$2")/Chrono Trigger.bak"
-echo "ERROR: example of an error line" >&2
-sleep 4
+echo "ERROR: Could not set the I/O privilege level to 3" >&2
+exit 1
 TOOL
-chmod +x "$demo/bin/ucon64"
+  chmod +x "$demo/bin/ucon64"
+fi
+# Its first run writes its settings and says so; that run is not the one shown.
+HOME="$demo/home" UCON64_HOME="$demo/home" "$demo/bin/ucon64" --version >/dev/null 2>&1 || true
 
 # The inner script: start a window manager and the program, wait for its window, grab it.
 cat >"$demo/shoot" <<'INNER'
@@ -60,18 +69,20 @@ window() { # title: the id of the first window of that title, waited for
   echo "$id"
 }
 id=$(window "$title")
-sleep 1 # let the window settle before clicking into it
-xdotool mousemove --window "$id" 260 25 sleep 0.5 click 1 sleep 0.5 click 1 # select an image
+sleep 2 # let the window settle before clicking into it
+# One xdotool call a step: a chained click can come before the pointer has moved.
+click() { xdotool mousemove --window "$1" "$2" "$3"; sleep 0.5; xdotool click 1; }
+click "$id" 260 25 # select an image
 sleep 1.5 # let the title swing a little
 import -frame -window "$id" "$out"
-xdotool mousemove --window "$id" 248 493 sleep 0.3 click 1 # "About"
+click "$id" 248 493 # "About"
 about=$(window "About Kestrix")
 sleep 0.3 # let the credit rise a little
 import -frame -window "$about" "$aboutOut"
 xdotool windowactivate --sync "$about" key --clearmodifiers alt+F4 # closed as by its user
 for _ in $(seq 50); do xwininfo -id "$about" >/dev/null 2>&1 || break; sleep 0.1; done
 sleep 0.5
-xdotool mousemove --window "$id" 340 332 sleep 0.3 click 1 # "Fix Checksum"
+click "$id" 45 421 # "Send ROM"
 console=$(window "ucon64")
 [ -n "$console" ] || { echo "no ucon64 window"; kill $app; exit 1; }
 sleep 0.5 # let the output arrive
@@ -79,8 +90,8 @@ import -frame -window "$console" "$consoleOut"
 kill $app
 INNER
 
-cd "$demo/roms"
-PATH="$demo/bin:$PATH" KESTRIX_FLOPPY="$demo/floppy" xvfb-run -a -s "-screen 0 1024x768x24" \
+cd "$roms"
+HOME="$demo/home" UCON64_HOME="$demo/home" PATH="$demo/bin:$PATH" xvfb-run -a -s "-screen 0 1024x768x24" \
   bash "$demo/shoot" "$root_dir/docs/main-window.png" "Kestrix v1.2" \
   "$root_dir/docs/about-window.png" "$root_dir/docs/console-window.png" \
   "$build_dir/kestrix/kestrix"
