@@ -46,6 +46,7 @@ struct Platform {
     bool terminal = false;   // started from a terminal, which shows the tool's output too
     QList<Volume> volumes;   // mounted volumes, without a:
     PortHost port;           // what the parallel-port check reads
+    std::function<void()> eachBlock; // called between the blocks of a floppy copy: tests slow it
 
     static Platform fromSystem();
 };

@@ -212,8 +212,19 @@ Status CopyToDisks(const Operation& op, const QString& stagingFolder, const QStr
                 problem = NotMountedMessage();
             else if (!QFileInfo(QFileInfo(target).path()).isDir()) // a folder this disk lacks
                 problem = MissingFolderMessage(destination);
-            else if (const Status copied = CopyOntoDisk(staging.filePath(parts[i]), target);
-                     !copied)
+            else if (const Status copied = CopyAside(
+                         op,
+                         QStringLiteral("Copying %1 onto disk %2 of %3")
+                             .arg(parts[i])
+                             .arg(i + 1)
+                             .arg(parts.size()),
+                         QFileInfo(staging.filePath(parts[i])).size(),
+                         [&](const CopyStep& step) {
+                             return CopyOntoDisk(staging.filePath(parts[i]), target, step);
+                         });
+                     copied.cancelled())
+                return stop(i);
+            else if (!copied)
                 problem = DiskCopyFailedMessage(copied.error());
             if (problem.isEmpty())
                 break;
