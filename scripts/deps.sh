@@ -7,7 +7,7 @@ build_dir=${KESTRIX_BUILD_DIR:-$root_dir/build}
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libgtest-dev
                 libgmock-dev libbenchmark-dev libarchive-dev
                 desktop-file-utils unzip zip python3 gcc make zlib1g-dev mtools dosfstools
-                dpkg-dev appstream xvfb xauth x11-utils)
+                dpkg-dev appstream xvfb xauth x11-utils dbus python3-dbusmock)
 
 # The real ucon64's source release, when it lies beside the checkout: the build makes the tool
 # from it for the real-tool tests, which skip without it.

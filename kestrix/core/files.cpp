@@ -2,9 +2,11 @@
 #include "core/files.h"
 
 #include "core/fileslot.h"
+#include "core/operation.h"
 #include "core/prompter.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -12,20 +14,29 @@
 #include <QStorageInfo>
 #include <QTemporaryFile>
 
+#include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace kestrix {
 
 namespace {
 
-// Writes the rest of in to out until every byte is written or the system reports an error; a
-// short write alone sets no error, so it is retried until one does.
-qint64 Pump(QFile& in, QFileDevice& out, QString* reason) {
+// Small enough that a floppy, at tens of kilobytes a second, moves the bar every few seconds.
+constexpr qint64 BlockBytes = 64 * 1024;
+
+// Writes the rest of in to out until every byte is written, the system reports an error or the
+// step says stop; a short write alone sets no error, so it is retried until one does.
+qint64 Pump(QFile& in, QFileDevice& out, QString* reason, const CopyStep& step, bool* stopped) {
     qint64 written = 0;
     for (;;) {
-        const QByteArray chunk = in.read(1 << 20);
+        if (step && !step(written)) {
+            *stopped = true;
+            return written;
+        }
+        const QByteArray chunk = in.read(BlockBytes);
         if (chunk.isEmpty()) {
             if (in.error() != QFileDevice::NoError)
                 *reason = in.errorString();
@@ -85,19 +96,22 @@ QString BytesText(qint64 bytes) {
     return QLocale(QLocale::English, QLocale::UnitedStates).toString(bytes);
 }
 
-Status CopyFile(const QString& from, const QString& to, CopyMode mode) {
+Status CopyFile(const QString& from, const QString& to, CopyMode mode, const CopyStep& step) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return Stopped(from, to, 0, QFileInfo(from).size(), in.errorString());
     const qint64 total = in.size();
     QString reason;
+    bool stopped = false;
     if (mode == CopyMode::Beside && QFileInfo::exists(to)) {
         QSaveFile out(to);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
             return Stopped(from, to, 0, total, out.errorString());
-        const qint64 written = Pump(in, out, &reason);
-        if (written != total) {
+        const qint64 written = Pump(in, out, &reason, step, &stopped);
+        if (stopped || written != total) {
             out.cancelWriting();
+            if (stopped)
+                return Cancelled{};
             return Stopped(from, to, written, total, reason);
         }
         if (!out.commit()) // it syncs before it renames
@@ -106,14 +120,16 @@ Status CopyFile(const QString& from, const QString& to, CopyMode mode) {
         QFile out(to);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
             return Stopped(from, to, 0, total, out.errorString());
-        qint64 written = Pump(in, out, &reason);
-        if (written == total && ::fsync(out.handle()) != 0) {
+        qint64 written = Pump(in, out, &reason, step, &stopped);
+        if (!stopped && written == total && ::fsync(out.handle()) != 0) {
             reason = qt_error_string(errno);
             written = -1;
         }
         out.close();
-        if (written != total) {
+        if (stopped || written != total) {
             out.remove();
+            if (stopped)
+                return Cancelled{};
             return Stopped(from, to, std::max<qint64>(written, 0), total, reason);
         }
     }
@@ -149,7 +165,7 @@ Placement PlaceOnDisk(qint64 bytes, qint64 oldBytes, qint64 freeBytes, qint64 bl
     return Placement::NoRoom;
 }
 
-Status CopyOntoDisk(const QString& from, const QString& to) {
+Status CopyOntoDisk(const QString& from, const QString& to, const CopyStep& step) {
     const QFileInfo target(to);
     const QString folder = target.absolutePath();
     const QStorageInfo disk(folder);
@@ -171,9 +187,40 @@ Status CopyOntoDisk(const QString& from, const QString& to) {
                          BytesText(disk.bytesAvailable() + (old < 0 ? 0 : Blocks(old, block))))};
         }
     }
-    if (Status copied = CopyFile(from, to, mode); !copied)
+    if (Status copied = CopyFile(from, to, mode, step); !copied)
         return copied;
     return SyncVolume(folder);
+}
+
+Status CopyAside(const Operation& op, const QString& text, qint64 total,
+                 const std::function<Status(const CopyStep&)>& copy) {
+    Progress* progress = op.progress;
+    const std::function<void()>& pace = op.platform.eachBlock;
+    if (!progress)
+        return copy([&](qint64 done) {
+            if (pace && done > 0)
+                pace();
+            return true;
+        });
+    std::atomic<bool> stop = false;
+    QObject here; // the progress reports reach the window on its own thread, through here
+    QEventLoop loop;
+    progress->begin(text, total, [&] { stop = true; });
+    Status result;
+    std::thread worker([&] {
+        result = copy([&](qint64 done) {
+            QMetaObject::invokeMethod(
+                &here, [progress, done] { progress->advance(done); }, Qt::QueuedConnection);
+            if (pace && done > 0)
+                pace();
+            return !stop;
+        });
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    progress->end();
+    return result;
 }
 
 QString NotRemovedMessage(const QStringList& paths) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace kestrix {
@@ -21,9 +22,14 @@ enum class CopyMode {
     InPlace, // an old target is overwritten, for a disk without room for both
 };
 
+// Told before each block the bytes copied so far; false stops the copy between blocks.
+using CopyStep = std::function<bool(qint64 done)>;
+
 // Copies every byte and syncs the copy to its medium, or leaves no partial copy behind. The
-// failure names both files, the bytes written of the total and the system's reason.
-Status CopyFile(const QString& from, const QString& to, CopyMode mode = CopyMode::Beside);
+// failure names both files, the bytes written of the total and the system's reason; a step that
+// says stop gives Cancelled.
+Status CopyFile(const QString& from, const QString& to, CopyMode mode = CopyMode::Beside,
+                const CopyStep& step = {});
 
 // Writes the bytes under a temporary name beside the path, synced, and renames them into place;
 // on failure nothing is left and the file and the system's reason are named.
@@ -36,7 +42,13 @@ Placement PlaceOnDisk(qint64 bytes, qint64 oldBytes, qint64 freeBytes, qint64 bl
 
 // A copy onto a removable disk: the room is checked before anything is written, and the whole
 // volume is synced afterwards, so the disk can be taken out.
-Status CopyOntoDisk(const QString& from, const QString& to);
+Status CopyOntoDisk(const QString& from, const QString& to, const CopyStep& step = {});
+
+// A copy of total bytes to or from a floppy, which takes tens of seconds: it runs on a thread of
+// its own while the window's event loop runs, shown in op.progress, whose Cancel stops it.
+struct Operation;
+Status CopyAside(const Operation& op, const QString& text, qint64 total,
+                 const std::function<Status(const CopyStep&)>& copy);
 
 // Something is at the literal path: a file, a folder, or a link, dangling ones too (renaming
 // onto it would replace it).

@@ -51,17 +51,30 @@ QString NextDiskPrompt() {
 }
 
 // Copies one part into the working folder, with Retry while it is not on the disk.
-Status GatherPart(Prompter& ask, const std::function<QString()>& source, const QString& target) {
+Status GatherPart(const Operation& op, const std::function<QString()>& source,
+                  const QString& target, int disk) {
+    Prompter& ask = op.prompter;
     for (;;) {
+        const Status inserted =
+            disk > 1 && op.platform.disks ? op.platform.disks->insert() : Status();
         const QString from = source(); // a disk put in since may be mounted elsewhere
         QString problem = QStringLiteral("%1 is not on the disk in drive A:. Insert the disk that "
                                          "holds it and click Retry, or click Cancel to stop "
                                          "joining.")
                               .arg(QFileInfo(target).fileName());
-        if (QFileInfo(from).isFile()) {
-            const Status copied = CopyFile(from, target);
-            if (copied)
-                return {};
+        if (!inserted)
+            problem = inserted.error() + QStringLiteral(" Click Retry to try again.");
+        else if (QFileInfo(from).isFile()) {
+            const Status copied =
+                CopyAside(op,
+                          QStringLiteral("Copying %1 from disk %2")
+                              .arg(QFileInfo(target).fileName())
+                              .arg(disk),
+                          QFileInfo(from).size(), [&](const CopyStep& step) {
+                              return CopyFile(from, target, CopyMode::Beside, step);
+                          });
+            if (copied || copied.cancelled())
+                return copied;
             problem = copied.error() + QStringLiteral(" Click Retry to try again.");
         }
         if (ask.message(problem, {}, Prompter::Buttons::RetryCancel) != Prompter::Answer::Retry)
@@ -84,9 +97,15 @@ Status GatherParts(const Operation& op, const QString& firstPath, const QString&
                                  : HostPath(QStringLiteral("A:\\") + part, FloppyRoot(op.platform));
     };
     for (int counter = 1;;) {
-        if (const Status copied = GatherPart(ask, source, work.filePath(part)); !copied)
+        if (const Status copied = GatherPart(op, source, work.filePath(part), counter); !copied)
             return copied;
         gathered.append(work.filePath(part));
+        // Out of the drive only once unmounted, or a stale mount is left.
+        for (Status out;
+             op.platform.disks && !(out = op.platform.disks->eject(FloppyRoot(op.platform)));)
+            if (ask.message(out.error(), {}, Prompter::Buttons::RetryCancel) !=
+                Prompter::Answer::Retry)
+                return Cancelled{};
         for (;;) {
             if (ask.message(NextDiskPrompt(), {}, Prompter::Buttons::OkCancel) ==
                 Prompter::Answer::Ok)

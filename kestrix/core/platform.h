@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace kestrix {
 
@@ -25,6 +26,21 @@ struct MountedVolume {
 // The mounted volumes as the system says now: asked afresh at every use, since a disk comes and
 // goes (and a desktop mounts each one in a folder named by its label).
 using MountedVolumes = std::function<QList<MountedVolume>()>;
+
+// The floppy drive as the desktop's disk service (udisks2) handles it: the disk unmounted before
+// it comes out and mounted when it goes in. Without one, a disk is synced and the user asked.
+class DiskService {
+public:
+    virtual ~DiskService() = default;
+    // The volumes it has mounted now.
+    virtual QList<MountedVolume> mounted() = 0;
+    // Unmounts the disk mounted at root, so it can come out; fine for a folder not its own. Fails
+    // naming the disk and what to do.
+    virtual Status eject(const QString& root) = 0;
+    // The disk put into the drive, mounted by the desktop or else here; fails naming the drive
+    // and what to do.
+    virtual Status insert() = 0;
+};
 
 struct Volume {
     QString drive; // what the drive list shows and reports: "a:" or the mount folder
@@ -46,6 +62,8 @@ struct Platform {
     bool terminal = false;   // started from a terminal, which shows the tool's output too
     QList<Volume> volumes;   // mounted volumes, without a:
     PortHost port;           // what the parallel-port check reads
+    std::shared_ptr<DiskService> disks; // null where no disk service answers
+    std::function<void()> eachBlock;    // called between the blocks of a floppy copy: tests slow it
 
     static Platform fromSystem();
 };

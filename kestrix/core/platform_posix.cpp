@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/platform.h"
 
+#include "core/udisks.h"
+
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +13,7 @@
 #include <QStorageInfo>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
@@ -64,7 +68,18 @@ Platform Platform::fromSystem() {
         std::fprintf(stderr, "%s\n", qPrintable(work.error()));
     p.workFolder = work ? *work : QDir(dataHome).filePath(QStringLiteral("kestrix"));
     p.floppyFolder = qEnvironmentVariable("KESTRIX_FLOPPY");
-    p.mounted = MountedNow;
+    // The desktop's disk service, where it runs, says where it mounted each disk, and unmounts
+    // and mounts them; a folder the user named is left to the user.
+    if (p.floppyFolder.isEmpty())
+        p.disks = UDisks(QDBusConnection::systemBus());
+    p.mounted = [disks = p.disks] {
+        QList<MountedVolume> mounted = disks ? disks->mounted() : QList<MountedVolume>();
+        for (const MountedVolume& volume : MountedNow())
+            if (std::none_of(mounted.cbegin(), mounted.cend(),
+                             [&](const MountedVolume& known) { return known.root == volume.root; }))
+                mounted.append(volume);
+        return mounted;
+    };
     const QString floppyNow = FloppyRoot(p);
     p.userId = ::getuid();
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

@@ -38,7 +38,7 @@ bool HasSetting(const QString& text, const QString& key) {
 bool MayOpen(const struct stat& info, const PortHost& host) {
     if (host.userId == 0)
         return true;
-    const mode_t rw = info.st_uid == host.userId      ? S_IRUSR | S_IWUSR
+    const mode_t rw = info.st_uid == host.userId          ? S_IRUSR | S_IWUSR
                       : host.groups.contains(info.st_gid) ? S_IRGRP | S_IWGRP
                                                           : S_IROTH | S_IWOTH;
     return (info.st_mode & rw) == rw;
@@ -61,10 +61,11 @@ QStringList PortProblems(const PortHost& host, const QString& port, const QStrin
     const QStringList usb = QDir(host.root + QStringLiteral("/dev/usb"))
                                 .entryList({QStringLiteral("lp*")}, QDir::System | QDir::Files);
     if (known.isEmpty() && !usb.isEmpty())
-        problems.append(QStringLiteral("Only a USB printer adapter (/dev/usb/%1) is here. It cannot "
-                                       "drive the copier: that takes a parallel port on the "
-                                       "mainboard or on a PCI or PCIe card.")
-                            .arg(usb.first()));
+        problems.append(
+            QStringLiteral("Only a USB printer adapter (/dev/usb/%1) is here. It cannot "
+                           "drive the copier: that takes a parallel port on the "
+                           "mainboard or on a PCI or PCIe card.")
+                .arg(usb.first()));
     const QString settings = Read(host.settingsFile);
     if (HasSetting(settings, QStringLiteral("parport_dev"))) {
         // Built with ppdev: the device must be there, and this user may open it.

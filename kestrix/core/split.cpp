@@ -183,6 +183,8 @@ Status CheckDisk(const Operation& op) {
                                     : QStringLiteral("The disk is mounted at \"%1\".").arg(root)) !=
             Prompter::Answer::Ok)
             return Cancelled{};
+        if (op.platform.disks) // its failure is the next round's "no disk"
+            (void)op.platform.disks->insert();
     }
 }
 
@@ -191,6 +193,7 @@ Status CheckDisk(const Operation& op) {
 Status CopyToDisks(const Operation& op, const QString& stagingFolder, const QStringList& parts,
                    const QString& destination) {
     Prompter& ask = op.prompter;
+    DiskService* disks = op.platform.disks.get();
     const QDir staging(stagingFolder);
     const auto stop = [&](qsizetype from) {
         return Failure{DiskCopyStoppedMessage(parts.mid(from), staging.path())};
@@ -202,18 +205,33 @@ Status CopyToDisks(const Operation& op, const QString& stagingFolder, const QStr
         if (ask.message(DiskPrompt(), {}, Prompter::Buttons::OkCancel, detail) !=
             Prompter::Answer::Ok)
             return stop(i);
+        QString root;
         for (;;) {
             // Each disk may be mounted elsewhere (a desktop names the folder by its label), and
             // a folder with no disk mounted on it is the hard disk's: never written to.
-            const QString root = FloppyRoot(op.platform);
+            const Status inserted = disks ? disks->insert() : Status();
+            root = FloppyRoot(op.platform);
             const QString target = HostPath(destination + u'\\' + parts[i], root);
             QString problem;
-            if (root.isEmpty())
+            if (!inserted)
+                problem = inserted.error();
+            else if (root.isEmpty())
                 problem = NotMountedMessage();
             else if (!QFileInfo(QFileInfo(target).path()).isDir()) // a folder this disk lacks
                 problem = MissingFolderMessage(destination);
-            else if (const Status copied = CopyOntoDisk(staging.filePath(parts[i]), target);
-                     !copied)
+            else if (const Status copied = CopyAside(
+                         op,
+                         QStringLiteral("Copying %1 onto disk %2 of %3")
+                             .arg(parts[i])
+                             .arg(i + 1)
+                             .arg(parts.size()),
+                         QFileInfo(staging.filePath(parts[i])).size(),
+                         [&](const CopyStep& step) {
+                             return CopyOntoDisk(staging.filePath(parts[i]), target, step);
+                         });
+                     copied.cancelled())
+                return stop(i);
+            else if (!copied)
                 problem = DiskCopyFailedMessage(copied.error());
             if (problem.isEmpty())
                 break;
@@ -222,6 +240,11 @@ Status CopyToDisks(const Operation& op, const QString& stagingFolder, const QStr
         }
         // Whole on its disk, the part is of no more use in staging.
         left += RemoveFiles({staging.filePath(parts[i])});
+        // Out of the drive only once unmounted, or writes may be lost and a stale mount left.
+        for (Status out; disks && !(out = disks->eject(root));)
+            if (ask.message(out.error(), {}, Prompter::Buttons::RetryCancel) !=
+                Prompter::Answer::Retry)
+                return stop(i + 1);
     }
     if (!left.isEmpty())
         return Failure{NotRemovedMessage(left)};
@@ -304,7 +327,10 @@ Status Split(const Operation& op, const QString& folder, const QString& name) {
     if (floppy)
         if (const Status copied = CopyToDisks(op, outputFolder, *parts, destination); !copied)
             return copied;
-    ask.message(QStringLiteral("Done!"));
+    ask.message(QStringLiteral("Done!"), {}, Prompter::Buttons::Ok,
+                floppy && host.disks
+                    ? QStringLiteral("The last disk is unmounted and can come out.")
+                    : QString());
     return {};
 }
 

@@ -15,40 +15,6 @@
 
 namespace kestrix {
 
-namespace {
-
-// Drops every click and key meant for one window.
-class InputBlocker : public QObject {
-public:
-    explicit InputBlocker(QWidget& window) : window_(window) { qApp->installEventFilter(this); }
-    ~InputBlocker() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::ContextMenu: {
-            const auto* widget = qobject_cast<const QWidget*>(watched);
-            return widget && widget->window() == &window_;
-        }
-        default:
-            return false;
-        }
-    }
-
-private:
-    QWidget& window_;
-};
-
-} // namespace
-
 QString QuoteForReading(const QString& argument) {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:=,+@%-]+$"));
     if (plain.match(argument).hasMatch())

@@ -3,12 +3,44 @@
 
 #include "core/runner.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QWidget>
 
 class QPlainTextEdit;
 class QPushButton;
 
 namespace kestrix {
+
+// Drops every click and key meant for one window.
+class InputBlocker : public QObject {
+public:
+    explicit InputBlocker(QWidget& window) : window_(window) { qApp->installEventFilter(this); }
+    ~InputBlocker() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::ContextMenu: {
+            const auto* widget = qobject_cast<const QWidget*>(watched);
+            return widget && widget->window() == &window_;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget& window_;
+};
 
 // The tool's console window: the command line as the tool got it, its working folder, and its
 // output as it arrives, error output set apart; Stop while it runs. After a run that went well

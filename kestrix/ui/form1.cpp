@@ -3,6 +3,7 @@
 
 #include "core/browse.h"
 #include "core/cmdline.h"
+#include "core/files.h"
 #include "core/header.h"
 #include "core/imageset.h"
 #include "core/join.h"
@@ -24,6 +25,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -502,8 +504,45 @@ QString Form1::SelectedPath() const {
 Form1::~Form1() {
     if (gameCheck_)
         gameCheck_->cancel();
+    delete copyProgress_.data();
     delete form2_.data();
     delete console_.data();
+}
+
+QProgressDialog* Form1::CopyProgress() const {
+    return copyProgress_;
+}
+
+void Form1::begin(const QString& text, qint64 total, std::function<void()> stop) {
+    copyText_ = text;
+    copyTotal_ = std::max<qint64>(total, 1);
+    delete copyProgress_.data();
+    copyProgress_ = new QProgressDialog(this);
+    copyProgress_->setWindowTitle(QStringLiteral("Kestrix"));
+    copyProgress_->setAutoClose(false);
+    copyProgress_->setAutoReset(false);
+    copyProgress_->setMinimumDuration(0);
+    copyProgress_->setRange(0, 1000); // an int bar, whatever the size
+    connect(copyProgress_, &QProgressDialog::canceled, this, std::move(stop));
+    copyBlocker_ = std::make_unique<InputBlocker>(*this);
+    running_ = true; // not closed under the copy
+    advance(0);
+    copyProgress_->show();
+}
+
+void Form1::advance(qint64 done) {
+    if (!copyProgress_ || copyProgress_->wasCanceled())
+        return;
+    copyProgress_->setLabelText(QStringLiteral("%1\n%2 of %3 bytes")
+                                    .arg(copyText_, BytesText(done), BytesText(copyTotal_)));
+    copyProgress_->setValue(static_cast<int>(done * 1000 / copyTotal_));
+}
+
+void Form1::end() {
+    delete copyProgress_.data();
+    copyBlocker_.reset();
+    running_ = false;
+    refreshLists();
 }
 
 ConsoleWindow* Form1::ToolWindow() const {
@@ -542,7 +581,8 @@ Operation Form1::operation() {
                     console_->show();
                     console_->raise();
                 }
-            }};
+            },
+            this};
 }
 
 RunResult Form1::RunAndWait(const QString& CommandLine) {

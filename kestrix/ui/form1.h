@@ -14,18 +14,21 @@
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QTimer;
 
 namespace kestrix {
 
 class ConsoleWindow;
+class InputBlocker;
 class DirListBox;
 class DriveListBox;
 class FileListBox;
@@ -33,7 +36,7 @@ class Form2;
 
 // The main window. Its controls are the program's whole state; every handler reads them afresh
 // and hands the work to an operation of the logic library.
-class Form1 : public QWidget {
+class Form1 : public QWidget, private Progress {
     Q_OBJECT
 public:
     Form1(const Platform& platform, Prompter& prompter, QWidget* parent = nullptr);
@@ -54,6 +57,8 @@ public:
     FileSlot& Slot1() { return slot1_; }
     // The About window while it is open.
     Form2* AboutWindow() const;
+    // The bar of a floppy copy while it runs.
+    QProgressDialog* CopyProgress() const;
 
     QGroupBox* Frame1;    // "File Browser"
     DirListBox* Dir1;     // the folder list
@@ -145,6 +150,10 @@ private:
     void receive(Transfer kind);
     void runLocal(LocalOp kind);
     void report(const Status& outcome);
+    // A floppy copy: the bar, the window waiting like for a run of the tool.
+    void begin(const QString& text, qint64 total, std::function<void()> stop) override;
+    void advance(qint64 done) override;
+    void end() override;
     // The window's part of every operation: the host, the prompter and RunAndWait.
     Operation operation();
     // Re-reads both lists, keeping the folder and file selected where they still are.
@@ -167,6 +176,10 @@ private:
     QString imageFolder_;                // the last folder disk images went to
     int ioModeIndex_ = -1;               // Combo1's chosen entry; -1 once the user types
     QPointer<QFutureWatcher<Result<quint16>>> gameCheck_; // the selected image's checksum
+    QPointer<QProgressDialog> copyProgress_;
+    std::unique_ptr<InputBlocker> copyBlocker_;
+    QString copyText_;
+    qint64 copyTotal_ = 0;
 };
 
 } // namespace kestrix

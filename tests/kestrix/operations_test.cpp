@@ -4,7 +4,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scenario.h"
 
+#include "core/udisks.h"
 #include "ui/console.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <fcntl.h>
@@ -179,6 +183,103 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     }
     EXPECT_EQ(filesIn(programFolder), QStringList(u"ucon64"_s))
         << "the program folder may be the system's";
+}
+
+// The desktop's disk service, a stand-in udisks2 on the test's own bus: each part of a 30 Mbit
+// image goes onto its own disk, mounted in a folder of its own label, and each disk is unmounted
+// before the next prompt (the stand-in refuses a disk pulled while mounted); the set joins back
+// byte for byte. Once the desktop mounts each disk put in, once kestrix must. The real-tool tests
+// run it with the real ucon64.
+TEST_F(OperationTest, DisksComeAndGoThroughTheDesktop) {
+#ifdef KESTRIX_WITH_REAL_TOOL
+    if (!*KESTRIX_REAL_UCON64)
+        GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
+    const QString tool = programFolder + u"/ucon64"_s;
+    ASSERT_TRUE(QFile::remove(tool) && QFile::copy(QStringLiteral(KESTRIX_REAL_UCON64), tool));
+    QDir().mkpath(path(u"home"_s));
+    qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+#endif
+    for (const bool desktopMounts : {true, false}) {
+        SCOPED_TRACE(desktopMounts ? "the desktop mounts" : "kestrix mounts");
+        const QString media = path(u"media%1"_s.arg(desktopMounts)),
+                      box = path(u"disks%1"_s.arg(desktopMounts));
+        QDir().mkpath(media);
+        QDir().mkpath(box);
+        QProcess bus, standin;
+        bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        ASSERT_TRUE(bus.waitForReadyRead(10000)) << "dbus-daemon (package dbus) did not start";
+        const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"DBUS_SYSTEM_BUS_ADDRESS"_s, address);
+        standin.setProcessEnvironment(env);
+        standin.start(u"/usr/bin/python3"_s,
+                      {u"-m"_s, u"dbusmock"_s, u"--template"_s, QStringLiteral(KESTRIX_UDISKS),
+                       u"--parameters"_s,
+                       uR"({"media": "%1", "box": "%2", "auto": %3})"_s.arg(
+                           media, box, desktopMounts ? u"true"_s : u"false"_s)});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(box + u"/.ready"_s); }, 20000))
+            << standin.readAllStandardError().toStdString();
+        const QDBusConnection connection =
+            QDBusConnection::connectToBus(address, u"udisks%1"_s.arg(desktopMounts));
+        Platform p = platform();
+        p.disks = UDisks(connection, desktopMounts ? 10000 : 0);
+        ASSERT_TRUE(p.disks);
+        p.mounted = [disks = p.disks] { return disks->mounted(); };
+        const QString drive = u"/org/freedesktop/UDisks2/block_devices/sdb"_s;
+        const auto insert = [&](const QString& label) {
+            QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.UDisks2"_s, drive,
+                                                               u"org.kestrix.Drive"_s, u"Insert"_s);
+            call.setArguments({label});
+            const QDBusMessage reply = connection.call(call);
+            EXPECT_NE(reply.type(), QDBusMessage::ErrorMessage)
+                << reply.errorMessage().toStdString();
+        };
+        // The first disk of each run is in the drive and mounted before the button.
+        const auto first = [&] {
+            insert(u"SET1"_s);
+            ASSERT_TRUE(p.disks->insert());
+        };
+
+        writeFile(u"c/roms/G.SWC"_s, RomImage(30 * Mbit));
+        auto form = makeForm(p);
+        first();
+        for (const QString& answer :
+             {u">A:\\"_s, u">10"_s, u"ok"_s, u"ok@SET2"_s, u"ok@SET3"_s, u"ok"_s,
+              u">"_s + path(u"out/G.SWC"_s), u"ok@SET2"_s, u"ok@SET3"_s, u"cancel"_s, u"ok"_s}) {
+            std::function<void()> before;
+            if (answer.contains(u'@'))
+                before = [&, label = answer.section(u'@', 1)] { insert(label); };
+            if (answer.startsWith(u'>'))
+                prompter.type(answer.mid(1), before);
+            else
+                prompter.answer(answer.startsWith(u"ok"_s) ? Prompter::Answer::Ok
+                                                           : Prompter::Answer::Cancel,
+                                before);
+        }
+        QDir().mkpath(path(u"out"_s));
+        select(*form, work, u"G.SWC"_s);
+        form->Command1->click();
+        EXPECT_TRUE(prompter.texts().last().contains(u"The last disk is unmounted"_s))
+            << prompter.texts().join(u'\n').toStdString();
+        EXPECT_EQ(filesIn(media), QStringList()) << "a disk left mounted";
+        for (int disk = 1; disk <= 3; ++disk)
+            EXPECT_EQ(filesIn(box + u"/SET%1"_s.arg(disk)), QStringList(u"G.%1"_s.arg(disk)));
+
+        first();
+        form->Drive1->setCurrentIndex(0);
+        select(*form, media + u"/SET1"_s, u"G.1"_s);
+        form->Command2->click();
+        EXPECT_TRUE(prompter.texts().last().startsWith(u"Done!"_s))
+            << prompter.texts().join(u'\n').toStdString();
+        EXPECT_EQ(readFile(u"out/G.SWC"_s), RomImage(30 * Mbit));
+        EXPECT_EQ(filesIn(media), QStringList()) << "a disk left mounted";
+        form.reset();
+        QFile::remove(path(u"out/G.SWC"_s));
+        standin.kill();
+        bus.kill();
+        standin.waitForFinished();
+        bus.waitForFinished();
+    }
 }
 
 } // namespace kestrix::test

@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -279,6 +281,57 @@ TEST(QtPrompterTest, EscapeCancels) {
         });
         EXPECT_EQ(prompter.message(u"Insert new disk"_s, {}, buttons, u"GAME.2: part 2 of 3"_s),
                   answer);
+    }
+}
+
+// A slow floppy: each block of a copy waits for a tick of the window's event loop, so the copy
+// ends only while that loop runs. The bar rises and names the part and the disk; Cancel in the
+// middle leaves nothing on the disk and the parts in staging.
+TEST_F(WindowTest, FloppyCopiesLeaveTheWindowLive) {
+    writeFile(u"c/roms/G.SWC"_s, RomImage(9 * Mbit));
+    QSemaphore ticks;
+    Platform p = platform();
+    p.eachBlock = [&] { EXPECT_TRUE(ticks.tryAcquire(1, 30000)) << "the event loop stood still"; };
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "copied");
+        QDir(floppy).removeRecursively();
+        QDir().mkpath(floppy);
+        form = makeForm(p);
+        select(*form, work, u"G.SWC"_s);
+        QList<int> seen;
+        QString label;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            QProgressDialog* bar = form->CopyProgress();
+            if (!bar || bar->wasCanceled())
+                return ticks.release(ticks.available() == 0);
+            label = bar->labelText();
+            seen.append(bar->value());
+            if (cancel && bar->value() > 300)
+                bar->findChild<QPushButton*>()->click();
+            ticks.release(ticks.available() == 0);
+        });
+        tick.start(0);
+        for (const char* answer : {">A:\\", ">8", "ok"})
+            answer[0] == '>' ? prompter.type(QString::fromLatin1(answer + 1))
+                             : prompter.answer(Prompter::Answer::Ok);
+        if (!cancel)
+            prompter.answer(Prompter::Answer::Ok); // the second disk
+        prompter.answer(Prompter::Answer::Ok);     // "Done!", or where the parts are
+        form->Command1->click();
+        tick.stop();
+        EXPECT_TRUE(prompter.texts().last().startsWith(
+            cancel ? u"Stopped. Not copied to disk: G.1, G.2"_s : u"Done!"_s))
+            << prompter.texts().last().toStdString();
+        EXPECT_EQ(filesIn(floppy), cancel ? QStringList() : QStringList({u"G.1"_s, u"G.2"_s}));
+        EXPECT_EQ(filesIn(staging), cancel ? QStringList({u"G.1"_s, u"G.2"_s}) : QStringList());
+        EXPECT_GE(QSet<int>(seen.begin(), seen.end()).size(), 3) << "the bar rose";
+        EXPECT_TRUE(label.startsWith(cancel ? u"Copying G.1 onto disk 1 of 2\n"_s
+                                            : u"Copying G.2 onto disk 2 of 2\n"_s))
+            << label.toStdString();
+        EXPECT_EQ(form->CopyProgress(), nullptr);
+        QDir(staging).removeRecursively();
+        QDir().mkdir(staging, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 }
 
