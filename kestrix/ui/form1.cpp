@@ -318,9 +318,18 @@ void Form1::Timer1_Timer() {
 
 void Form1::Drive1_Change() {
     Volume picked = Drive1->volume();
-    // The floppy is wherever its disk is mounted now, under the disk's label.
-    if (picked.drive == floppyDrive())
+    // The floppy is wherever its disk is mounted now, under the disk's label; with no disk it
+    // shows empty until one is mounted (F5 looks again).
+    if (picked.drive == floppyDrive()) {
         picked.root = FloppyRoot(platform_);
+        if (picked.root.isEmpty()) {
+            shownDrive_ = picked.drive;
+            Dir1->setPath({}, {});
+            File1->setPath({});
+            forgetPanel();
+            return;
+        }
+    }
     if (picked.root.isEmpty() || !QFileInfo(picked.root).isDir()) {
         prompter_.message(picked.root.isEmpty()
                               ? NoFloppyMessage()
@@ -412,10 +421,12 @@ void Form1::setGameRow(const QString& text) {
 
 void Form1::Command1_Click() {
     report(Split(operation(), Dir1->path(), File1->fileName()));
+    refreshLists(); // the disks may have come and gone
 }
 
 void Form1::Command2_Click() {
     report(Join(operation(), Dir1->path(), File1->fileName(), Drive1->drive() == floppyDrive()));
+    refreshLists();
 }
 
 void Form1::Command3_Click() {
@@ -605,6 +616,16 @@ RunResult Form1::RunAndWait(const QString& CommandLine) {
 }
 
 void Form1::refreshLists() {
+    // A disk taken out, or another mounted under its own label, shows as it is now.
+    if (shownDrive_ == floppyDrive()) {
+        const QString root = FloppyRoot(platform_), here = Dir1->path();
+        if (root.isEmpty() || !(here == root || here.startsWith(root + u'/'))) {
+            Dir1->setPath(root, root);
+            File1->setPath(root);
+            forgetPanel();
+            return;
+        }
+    }
     const int savedIndex = File1->listIndex();
     const QString savedName = File1->fileName();
     Dir1->refresh();

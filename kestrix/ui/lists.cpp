@@ -66,6 +66,8 @@ void DirListBox::fill() {
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     const QIcon opened = style()->standardIcon(QStyle::SP_DirOpenIcon);
     clear();
+    if (root_.isEmpty() || root_ == u".")
+        return; // drive a: with no disk
     int current = 0;
     for (const FolderEntry& entry : ListFolders(root_, path_)) {
         auto* item = new QListWidgetItem(entry.isChain ? opened : closed,
@@ -101,7 +103,8 @@ void FileListBox::setPath(const QString& path) {
 }
 
 void FileListBox::refresh() {
-    model_->setStringList(ListFiles(path_, pattern_));
+    // No folder (drive a: with no disk) lists nothing, not the current folder.
+    model_->setStringList(path_.isEmpty() ? QStringList() : ListFiles(path_, pattern_));
     selectionModel()->clearCurrentIndex();
     clearSelection();
 }

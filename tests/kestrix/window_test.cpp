@@ -72,6 +72,11 @@ TEST_F(WindowTest, TheBrowserFollowsFoldersAndDrives) {
     EXPECT_EQ(form->File1->fileNames(), QStringList(u"DATA.SWC"_s));
     form->Drive1->setCurrentIndex(0);
     EXPECT_EQ(form->Dir1->path(), floppy);
+    QDir(floppy).removeRecursively(); // the disk taken out: a: shows empty
+    form->Drive1->setCurrentIndex(1);
+    form->Drive1->setCurrentIndex(0);
+    EXPECT_EQ(form->Dir1->count() + form->File1->listCount(), 0);
+    QDir().mkpath(floppy);
     form->Drive1->setCurrentIndex(1);
     EXPECT_EQ(form->Dir1->path(), work + u"/snes"_s);
     prompter.answer(Prompter::Answer::Ok);
