@@ -118,12 +118,13 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
         // The tool waits at the file now: what it printed before must reach the window while it
         // still runs, whichever of the two the event loop hears of first.
         const QPlainTextEdit* console = form->ToolWindow()->Text1;
-        QTest::qWaitFor([&] {
-            for (const QString& check : list(s.after, u';'))
-                if (check.startsWith(u'?') && !console->toPlainText().contains(check.mid(1)))
-                    return false;
-            return true;
-        });
+        if (!QTest::qWaitFor([&] {
+                for (const QString& check : list(s.after, u';'))
+                    if (check.startsWith(u'?') && !console->toPlainText().contains(check.mid(1)))
+                        return false;
+                return true;
+            }))
+            ADD_FAILURE() << "what the tool printed did not reach its window while it ran";
         consoleAtStop = console->toPlainText();
         form->ToolWindow()->Command1->click();
     });
