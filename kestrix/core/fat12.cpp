@@ -20,11 +20,13 @@ void Put16(QByteArray& bytes, qsizetype at, quint16 value) {
 void Put32(QByteArray& bytes, qsizetype at, quint32 value) {
     qToLittleEndian(value, bytes.data() + at);
 }
+// Byte by byte, each read bounds-checked by the caller's size test.
 quint16 Get16(const QByteArray& bytes, qsizetype at) {
-    return qFromLittleEndian<quint16>(bytes.constData() + at);
+    return static_cast<quint16>(static_cast<quint8>(bytes.at(at)) |
+                                static_cast<quint8>(bytes.at(at + 1)) << 8);
 }
 quint32 Get32(const QByteArray& bytes, qsizetype at) {
-    return qFromLittleEndian<quint32>(bytes.constData() + at);
+    return Get16(bytes, at) | static_cast<quint32>(Get16(bytes, at + 2)) << 16;
 }
 
 // Twelve bits per cluster, two clusters in three bytes.
@@ -39,9 +41,7 @@ void SetFat(QByteArray& image, qsizetype fat, int cluster, quint16 value) {
     }
 }
 int GetFat(const QByteArray& image, qsizetype fat, int cluster) {
-    const auto* at =
-        reinterpret_cast<const uchar*>(image.constData() + fat + cluster + cluster / 2);
-    const int pair = at[0] | at[1] << 8;
+    const int pair = Get16(image, fat + cluster + cluster / 2);
     return cluster % 2 == 0 ? pair & 0xfff : pair >> 4;
 }
 
