@@ -99,6 +99,11 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     buildControls();
 
     // A typed text chooses no entry; picking one again after typing must count as well.
+    // A word from a sum another selection dropped finds the watcher on a newer one, unfinished.
+    connect(&gameCheck_, &QFutureWatcherBase::finished, this, [this] {
+        if (gameCheck_.isFinished() && !gameCheck_.isCanceled())
+            setGameRow(GameRow(checkedGame_, gameCheck_.result()));
+    });
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
     connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
     connect(Combo1->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo1_Change);
@@ -394,22 +399,13 @@ void Form1::forgetPanel() {
 // seconds on a floppy, so it follows from the pool and is dropped when another file is chosen.
 // A file that is no game image shows an empty row and no message.
 void Form1::showGame() {
-    if (gameCheck_) {
-        gameCheck_->disconnect(this);
-        gameCheck_->cancel();
-        gameCheck_->deleteLater();
-        gameCheck_.clear();
-    }
+    gameCheck_.cancel();
+    gameCheck_.setFuture({});
     const QString path = SelectedPath();
     const Result<GameImage> image = ReadGameImage(path);
     if (image && !image->part) { // the sum runs while the window draws the rest
-        gameCheck_ = new QFutureWatcher<Result<quint16>>(this);
-        connect(gameCheck_, &QFutureWatcherBase::finished, this,
-                [this, check = gameCheck_.data(), game = *image] {
-                    if (!check->isCanceled())
-                        setGameRow(GameRow(game, check->result()));
-                });
-        gameCheck_->setFuture(StartChecksum(path, *image));
+        checkedGame_ = *image;
+        gameCheck_.setFuture(StartChecksum(path, *image));
     }
     setGameRow(image ? GameRow(*image) : QString());
 }
@@ -513,8 +509,7 @@ QString Form1::SelectedPath() const {
 }
 
 Form1::~Form1() {
-    if (gameCheck_)
-        gameCheck_->cancel();
+    gameCheck_.cancel();
     delete copyProgress_.data();
     delete form2_.data();
     delete console_.data();

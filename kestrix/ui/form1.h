@@ -171,11 +171,12 @@ private:
     bool panelShown_ = false; // the panel has shown a file, so it must follow the selection
     int stopGrace_ = 3000;
     double titleLeft_ = 120;
-    QString shownDrive_;                 // the drive the lists show, to go back to
-    QHash<QString, QString> lastFolder_; // per drive, the folder last open on it
-    QString imageFolder_;                // the last folder disk images went to
-    int ioModeIndex_ = -1;               // Combo1's chosen entry; -1 once the user types
-    QPointer<QFutureWatcher<Result<quint16>>> gameCheck_; // the selected image's checksum
+    QString shownDrive_;                        // the drive the lists show, to go back to
+    QHash<QString, QString> lastFolder_;        // per drive, the folder last open on it
+    QString imageFolder_;                       // the last folder disk images went to
+    int ioModeIndex_ = -1;                      // Combo1's chosen entry; -1 once the user types
+    QFutureWatcher<Result<quint16>> gameCheck_; // the selected image's checksum
+    GameImage checkedGame_;                     // the image it is of
     QPointer<QProgressDialog> copyProgress_;
     std::unique_ptr<InputBlocker> copyBlocker_;
     QString copyText_;

@@ -17,6 +17,7 @@
 #include <QSemaphore>
 #include <QTest>
 #include <QTextBlock>
+#include <QThreadPool>
 #include <QTimer>
 
 namespace kestrix::test {
@@ -158,6 +159,9 @@ TEST_F(WindowTest, TheGameRowFollowsTheSelection) {
                      "checksum: checking…; disks: 3 at 8 Mbit, 3 at 11 Mbit"_s);
     form->File1->setListIndex(1);
     EXPECT_EQ(row() + form->Label12->text(), QString()) << "no game image: nothing, and no box";
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(row(), QString()) << "the dropped sum does not come back";
     form->File1->setListIndex(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return row().contains(u"checksum good"_s); }));
     EXPECT_TRUE(form->Label12->text().endsWith(u'…')) << "elided to the label's width";

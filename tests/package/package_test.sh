@@ -59,7 +59,7 @@ command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null ||
 cat >"$scratch/start" <<'INNER'
 "$1" >/dev/null 2>&1 &
 app=$!
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   if xwininfo -root -tree | grep -q "\"Kestrix v$2\""; then
     kill $app
     echo "the installed kestrix opened its window"
@@ -69,7 +69,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 kill $app
-echo "no window of the installed kestrix after 10 s"
+echo "no window of the installed kestrix after 30 s"
 exit 1
 INNER
 # A real window on the X server, whatever platform the caller's environment names.
