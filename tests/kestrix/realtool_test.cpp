@@ -18,13 +18,8 @@ class RealToolReportTest : public KestrixTest {};
 // For every whole image of the table the row says what `ucon64 --snes FILE` says: the tool's
 // report put in the row's words equals the row without what the tool does not print.
 TEST_F(RealToolReportTest, TheGameRowAgreesWithTheTool) {
-    if (!*KESTRIX_REAL_UCON64) {
-        if (qEnvironmentVariableIsSet("KESTRIX_REQUIRE_REAL_TOOL"))
-            FAIL() << "the real ucon64 was not built: configure with -DKESTRIX_UCON64_SOURCE";
-        GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
-    }
-    QDir().mkpath(path(u"home"_s));
-    qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+    if (const std::string why = useRealTool(); !why.empty())
+        GTEST_SKIP() << why;
     for (const GameRowCase& c : GameRows()) {
         if (!c.oracle)
             continue;
@@ -80,12 +75,8 @@ class RealToolImagesTest : public KestrixTest {};
 // Join from the first image of each gives the image back, as it does from images that mformat
 // and mcopy made of the same parts.
 TEST_F(RealToolImagesTest, SplitOntoImagesAndBack) {
-    if (!*KESTRIX_REAL_UCON64)
-        GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
-    const QString tool = programFolder + u"/ucon64"_s;
-    ASSERT_TRUE(QFile::remove(tool) && QFile::copy(QStringLiteral(KESTRIX_REAL_UCON64), tool));
-    QDir().mkpath(path(u"home"_s));
-    qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+    if (const std::string why = useRealTool(); !why.empty())
+        GTEST_SKIP() << why;
     const auto run = [&](const QString& program, const QStringList& args) {
         QProcess p;
         p.start(program, args);
@@ -154,10 +145,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "c/roms/GAME.swc", &Form1::Command1, ">{d}|>4|ok|>{d}/OUT.swc|ok",
                  "Please enter destination|Please enter size|Done!|Please enter output|Done!",
                  "d/OUT.swc=rom:36;d/#10", nullptr, 0, "d/GAME.1", &Form1::Command2},
-        Scenario{"24 Mbit in 4 Mbit parts and back", "real", "c/roms/GAME.swc=rom:24",
-                 "c/roms/GAME.swc", &Form1::Command1, ">{d}|>4|ok|>{d}/OUT.swc|ok",
-                 "Please enter destination|Please enter size|Done!|Please enter output|Done!",
-                 "d/OUT.swc=rom:24;d/#7", nullptr, 0, "d/GAME.1", &Form1::Command2},
         Scenario{"older parts beyond the last", "real",
                  "c/roms/GAME.swc=rom:24;d/GAME.4=part:+;d/GAME.5=part:+;d/GAME.6=part:.",
                  "c/roms/GAME.swc", &Form1::Command1, ">{d}|>8|ok|>{d}/OUT.swc|ok",
@@ -173,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "?Wrote output to {d}/GAME.1;!d/GAME.1;d/GAME.2", nullptr}));
 
 // Each fix changes the image and keeps the original as NAME.bak; Convert adds the header. With
-// nothing selected none runs: given the folder, the tool would rewrite every image in it.
+// nothing selected no fix runs: given the folder, the tool would rewrite every image in it.
 INSTANTIATE_TEST_SUITE_P(
     RealFixes, OperationTest,
     ::testing::Values(
@@ -188,14 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "-f {work}/GAME.swc -o={work}"},
         Scenario{"Convert", "real", "c/roms/RAW.sfc=raw:8", "c/roms/RAW.sfc", &Form1::Command7, "",
                  "", "c/roms/RAW.swc=rom:8", "-swc {work}/RAW.sfc -o={work}"},
-        Scenario{"nothing selected: no slow-ROM fix", "real", "c/roms/GAME.sfc=rom:8", "",
-                 &Form1::Command3, "ok", "Cannot read \"{work}/\" (no file is selected).",
-                 "c/roms/GAME.sfc=rom:8;c/roms/#1", ""},
-        Scenario{"nothing selected: no checksum fix", "real", "c/roms/GAME.sfc=rom:8", "",
-                 &Form1::Command4, "ok", "Cannot read \"{work}/\" (no file is selected).",
-                 "c/roms/GAME.sfc=rom:8;c/roms/#1", ""},
-        Scenario{"nothing selected: no PAL/NTSC fix", "real", "c/roms/GAME.sfc=rom:8", "",
-                 &Form1::Command5, "ok", "Cannot read \"{work}/\" (no file is selected).",
+        Scenario{"nothing selected: no fix", "real", "c/roms/GAME.sfc=rom:8", "", &Form1::Command3,
+                 "ok", "Cannot read \"{work}/\" (no file is selected).",
                  "c/roms/GAME.sfc=rom:8;c/roms/#1", ""}));
 
 // A name like an option reaches the tool as a file; the copier cannot answer here, so nothing

@@ -26,17 +26,8 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     const Scenario& s = GetParam();
     const QStringList env = list(s.env, u' ');
     const bool real = env.contains(u"real"_s);
-    if (real) {
-        if (!*KESTRIX_REAL_UCON64) {
-            if (qEnvironmentVariableIsSet("KESTRIX_REQUIRE_REAL_TOOL"))
-                FAIL() << "the real ucon64 was not built: configure with -DKESTRIX_UCON64_SOURCE";
-            GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
-        }
-        const QString tool = programFolder + u"/ucon64"_s;
-        ASSERT_TRUE(QFile::remove(tool) && QFile::copy(QStringLiteral(KESTRIX_REAL_UCON64), tool));
-        QDir().mkpath(path(u"home"_s));
-        qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
-    }
+    if (const std::string why = real ? useRealTool() : ""; !why.empty())
+        GTEST_SKIP() << why;
     // A 1.44 MB disk: the floppy folder becomes a volume with 1,457,664 bytes of room.
     if (env.contains(u"floppy"_s) && !mountTmpfs(floppy, 1457664))
         GTEST_SKIP() << "mounting a floppy-sized tmpfs needs root";
@@ -193,12 +184,8 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
 // run it with the real ucon64.
 TEST_F(OperationTest, DisksComeAndGoThroughTheDesktop) {
 #ifdef KESTRIX_WITH_REAL_TOOL
-    if (!*KESTRIX_REAL_UCON64)
-        GTEST_SKIP() << "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
-    const QString tool = programFolder + u"/ucon64"_s;
-    ASSERT_TRUE(QFile::remove(tool) && QFile::copy(QStringLiteral(KESTRIX_REAL_UCON64), tool));
-    QDir().mkpath(path(u"home"_s));
-    qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+    if (const std::string why = useRealTool(); !why.empty())
+        GTEST_SKIP() << why;
 #endif
     for (const bool desktopMounts : {true, false}) {
         SCOPED_TRACE(desktopMounts ? "the desktop mounts" : "kestrix mounts");

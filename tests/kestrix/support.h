@@ -153,6 +153,19 @@ protected:
         p.volumes = {{u"/"_s, {}, drive}, {u"/data"_s, {}, data}};
         return p;
     }
+    // The real ucon64 in the program folder, or why it is not there: a failure where CI needs it.
+    std::string useRealTool() {
+        if (!*KESTRIX_REAL_UCON64) {
+            if (qEnvironmentVariableIsSet("KESTRIX_REQUIRE_REAL_TOOL"))
+                ADD_FAILURE() << "the real ucon64 was not built";
+            return "no ucon64 source: configure with -DKESTRIX_UCON64_SOURCE=DIR";
+        }
+        const QString tool = programFolder + u"/ucon64"_s;
+        EXPECT_TRUE(QFile::remove(tool) && QFile::copy(QStringLiteral(KESTRIX_REAL_UCON64), tool));
+        QDir().mkpath(path(u"home"_s));
+        qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
+        return {};
+    }
     std::unique_ptr<Form1> makeForm(const Platform& p) {
         auto form = std::make_unique<Form1>(p, prompter);
         form->setStopGrace(50);
