@@ -15,13 +15,6 @@
 #include <sys/stat.h>
 
 namespace kestrix::test {
-namespace {
-
-// In the order of Prompter::Answer.
-const QStringList Answers = {u"ok"_s, u"cancel"_s, u"yes"_s, u"no"_s, u"retry"_s};
-
-} // namespace
-
 TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     const Scenario& s = GetParam();
     const QStringList env = list(s.env, u' ');
@@ -54,18 +47,12 @@ TEST_P(OperationTest, DoesWhatTheUserAskedAndNothingElse) {
     }
     DiskBox disks(floppy, path(u"box"_s));
     auto form = makeForm();
-    for (const QString& step : list(s.answers, u'|')) {
-        const QString answer = step.section(u'@', 0, 0), disk = step.section(u'@', 1);
-        std::function<void()> before;
+    answer(list(s.answers, u'|'), [&](const QString& disk) {
         if (disk == u"-")
-            before = [&] { disks.eject(), QDir(floppy).removeRecursively(); };
-        else if (!disk.isEmpty())
-            before = [&disks, n = disk.toInt()] { disks.insert(n); };
-        if (answer.startsWith(u'>'))
-            prompter.type(answer.mid(1), before);
+            disks.eject(), QDir(floppy).removeRecursively();
         else
-            prompter.answer(Prompter::Answer(Answers.indexOf(answer)), before);
-    }
+            disks.insert(disk.toInt());
+    });
     QDir::setCurrent(data);
     bool floppyUsed = QByteArray(s.answers).contains('@');
     const auto press = [&](const QString& selected, QPushButton* Form1::*button) {
@@ -231,19 +218,9 @@ TEST_F(OperationTest, DisksComeAndGoThroughTheDesktop) {
         writeFile(u"c/roms/G.SWC"_s, RomImage(30 * Mbit));
         auto form = makeForm(p);
         first();
-        for (const QString& answer :
-             {u">A:\\"_s, u">10"_s, u"ok"_s, u"ok@SET2"_s, u"ok@SET3"_s, u"ok"_s,
-              u">"_s + path(u"out/G.SWC"_s), u"ok@SET2"_s, u"ok@SET3"_s, u"cancel"_s, u"ok"_s}) {
-            std::function<void()> before;
-            if (answer.contains(u'@'))
-                before = [&, label = answer.section(u'@', 1)] { insert(label); };
-            if (answer.startsWith(u'>'))
-                prompter.type(answer.mid(1), before);
-            else
-                prompter.answer(answer.startsWith(u"ok"_s) ? Prompter::Answer::Ok
-                                                           : Prompter::Answer::Cancel,
-                                before);
-        }
+        answer({u">A:\\"_s, u">10"_s, u"ok"_s, u"ok@SET2"_s, u"ok@SET3"_s, u"ok"_s,
+                u">"_s + path(u"out/G.SWC"_s), u"ok@SET2"_s, u"ok@SET3"_s, u"cancel"_s, u"ok"_s},
+               insert);
         QDir().mkpath(path(u"out"_s));
         select(*form, work, u"G.SWC"_s);
         form->Command1->click();

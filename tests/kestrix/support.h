@@ -166,6 +166,21 @@ protected:
         qputenv("UCON64_HOME", path(u"home"_s).toLocal8Bit());
         return {};
     }
+    // Queues the boxes' answers: ">TEXT" types, else ok cancel yes no retry; "@X" after one
+    // has before(X) done first (a disk put in, say).
+    void answer(const QStringList& steps, const std::function<void(const QString&)>& before) {
+        static const QStringList names = {u"ok"_s, u"cancel"_s, u"yes"_s, u"no"_s, u"retry"_s};
+        for (const QString& step : steps) {
+            const QString answer = step.section(u'@', 0, 0), disk = step.section(u'@', 1);
+            std::function<void()> first;
+            if (!disk.isEmpty())
+                first = [before, disk] { before(disk); };
+            if (answer.startsWith(u'>'))
+                prompter.type(answer.mid(1), first);
+            else
+                prompter.answer(Prompter::Answer(names.indexOf(answer)), first);
+        }
+    }
     std::unique_ptr<Form1> makeForm(const Platform& p) {
         auto form = std::make_unique<Form1>(p, prompter);
         form->setStopGrace(50);
