@@ -110,7 +110,7 @@ const Scenario Images[] = {
      "c/roms/G.SWC", &Form1::Command6, ">{d}|>12|>4|ok|>{d}/J.SWC|ok",
      "Please enter the folder|Please enter size|Sorry, a 1.44MB|G is on disks 3 to 5 (DSKA0003.IMG "
      "to DSKA0005.IMG).|Please enter output|Done!",
-     "d/J.SWC=rom:9;d/DSKA0000.IMG=text:x;d/dska0006.img=text:z;d/DSKA0005.IMG;d/#7;staging/#0;own/"
+     "d/J.SWC=rom:9;d/DSKA0000.IMG=text:x;d/dska0006.img=text:z;d/#7;staging/#0;own/"
      "#0",
      "-s --ssize=4 {work}/G.SWC -o={staging}|-j --snes {own}/G.1", 0, "d/DSKA0003.IMG",
      &Form1::Command2},
@@ -145,9 +145,9 @@ const Scenario Locals[] = {
      "-swc {work}/G.sfc -o={work}", 'd'},
     {"Convert: already .swc", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command7, "ok",
      "ROM is already in SWC format!", "", ""},
-    {"nothing selected: no fix, no send", "", "c/roms/G.SWC=rom:1", "", &Form1::Command4, "ok|ok",
-     "Cannot read \"{work}/\" (no file is selected).|Cannot read \"{work}/\" (no file", "c/roms/#1",
-     "", 0, "", &Form1::Command14},
+    {"nothing selected: no fix; then Send ROM", "", "c/roms/G.SWC=rom:1", "", &Form1::Command4,
+     "ok", "Cannot read \"{work}/\" (no file is selected).", "c/roms/#1",
+     "--xswc {work}/G.SWC --port=378", 'd', "c/roms/G.SWC", &Form1::Command10},
     {"a fix stopped: the original back", "STANDIN_STALL=1000 STOP=@c/roms/G.SWC",
      "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command4, "ok",
      "\"{work}/G.SWC\" was not fixed: ucon64 was stopped by the user. The original G.SWC is back "
@@ -163,17 +163,15 @@ const Scenario Locals[] = {
      "G.bak exists.|\"{work}/G.swc\" was not written: ucon64 wrote G.swc with 1,000 of 131,584 "
      "bytes. The original G.swc is back in place. G.bak is back in place.",
      "c/roms/G.swc=text:mine;c/roms/G.bak=text:old;c/roms/#3;^c/roms/G.swc<131584", nullptr},
-    {"links to a pipe and to a device: never read", "",
+    {"links to a pipe and to a device: never read, to fix or to send", "",
      "d/P=fifo;c/roms/PIPE.SWC=link:{d}/P;c/roms/ZERO.SWC=link:/dev/zero", "c/roms/PIPE.SWC",
      &Form1::Command3, "ok|ok",
      "Cannot read \"{work}/PIPE.SWC\" (not a regular file).|Cannot read \"{work}/ZERO.SWC\" (not a "
      "regular file).",
-     "", "", 0, "c/roms/ZERO.SWC", &Form1::Command4}};
+     "", "", 0, "c/roms/ZERO.SWC", &Form1::Command14}};
 INSTANTIATE_TEST_SUITE_P(Local, OperationTest, ::testing::ValuesIn(Locals));
 
 const Scenario Transfers[] = {
-    {"Send ROM", "", "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command10, "", "", "",
-     "--xswc {work}/G.SWC --port=378", 'd'},
     {"relative: into the working folder, a name like an option too", "", "d/NEW.SRM=text:user", "",
      &Form1::Command13, ">NEW.SRM|>-S.RTS", "Please enter destination|Please enter destination",
      "own/NEW.SRM=copier;d/NEW.SRM=text:user;own/-S.RTS=copier",
