@@ -13,7 +13,7 @@ namespace {
 
 // Split: the destination, the size (at most 11 Mbit for floppies), the tool, then the checks.
 const Scenario Splits[] = {
-    {"too small to split; above 11 Mbit asked again; the probe leaves a file of the user's", "",
+    {"too small; over 11 Mbit asked again; the probe keeps the user's file", "",
      "c/roms/G.SWC=rom:1;floppy/test.t=text:mine", "c/roms/G.SWC", &Form1::Command1,
      ">A:\\|>12|>11.5|>1 0|ok|>A:\\|>",
      "Please enter destination|Please enter size|Sorry, a 1.44MB floppy disk can hold a maximum of "
@@ -24,20 +24,18 @@ const Scenario Splits[] = {
      "G.sfc has no Super Wild Card header", "", ""},
     {"no disk, then Cancel", "", "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
      ">A:\\@-|ok|cancel", "Please enter destination|No disk, invalid format|No disk", "", ""},
-    {"parts cut short, and none of them kept", "STANDIN_ROOM=525800", "c/roms/G.SWC=rom:9",
-     "c/roms/G.SWC", &Form1::Command1, ">A:\\|>4|ok",
+    {"parts cut short: none kept", "STANDIN_ROOM=525800", "c/roms/G.SWC=rom:9", "c/roms/G.SWC",
+     &Form1::Command1, ">A:\\|>4|ok",
      "Please enter destination|Please enter size|ucon64 did not write the whole split: G.2 holds "
      "1,000 of 524,800 bytes; G.3 holds 0 bytes",
      "staging/#0;^staging/G.2<524800", nullptr},
-    {"a disk per part, never a folder with no disk mounted; Cancel keeps the rest", "",
-     "c/roms/G.SWC=rom:9", "c/roms/G.SWC", &Form1::Command1,
-     ">A:\\|>4|ok@1|ok@-|retry|retry@2|ok@-|cancel|ok",
+    {"a disk per part, none written with no disk mounted", "", "c/roms/G.SWC=rom:9", "c/roms/G.SWC",
+     &Form1::Command1, ">A:\\|>4|ok@1|ok@-|retry|retry@2|ok@-|cancel|ok",
      "Please enter destination|Please enter size|Insert new disk in drive and click OK to "
-     "progress.\nG.1: part 1 of 3|Insert new disk|No disk is mounted in drive A:.|No disk is "
-     "mounted|Insert new disk|No disk is mounted|Stopped. Not copied to disk: G.3. They are in "
-     "\"{staging}\".",
+     "progress.\nG.1: part 1 of 3|Insert new disk|No disk is mounted|No disk is mounted|Insert new "
+     "disk|No disk is mounted|Stopped. Not copied to disk: G.3. They are in \"{staging}\".",
      "box/disk1/#1;box/disk2/#1;staging/#1", nullptr},
-    {"a lone G.1 into its own folder: refused; old parts in the folder: No", "",
+    {"G.1 into its own folder refused; old parts: No", "",
      "c/roms/G.1=rom:16;c/roms/G.SWC=rom:9;d/G.2=text:old", "c/roms/G.1", &Form1::Command1,
      ">{work}|>8|ok|>{d}|>4|no",
      "Please enter destination|Please enter size|Splitting G.1 into its own folder|Please enter "
@@ -50,7 +48,7 @@ const Scenario Splits[] = {
     {"a folder missing on the disk: Retry, Cancel", "", "c/roms/G.SWC=rom:9", "c/roms/G.SWC",
      &Form1::Command1, ">A:\\GAMES|>8|ok|retry|cancel|ok",
      "Please enter destination|Please enter size|Insert new disk|The folder A:\\GAMES is not on "
-     "the disk in drive A:.|The folder|Stopped.",
+     "the disk|The folder|Stopped.",
      "staging/#2", nullptr}};
 INSTANTIATE_TEST_SUITE_P(Split, OperationTest, ::testing::ValuesIn(Splits));
 
@@ -59,23 +57,22 @@ const Scenario Joins[] = {
     {"from disks: the first part alone", "", "box/disk1/G.1=part:.", "a:G.1", &Form1::Command2,
      ">{d}/J.SWC|cancel|ok", "Please enter output|Please insert next|Done!",
      "d/J.SWC=part:.;own/#0", "-j --snes {own}/G.1", 'w'},
-    {"from disks: Retry for the wrong disk, Cancel for a missing part", "",
+    {"from disks: a wrong disk, a missing part", "",
      "box/disk1/G.1=part:+;box/disk2/G.2=part:+;box/disk3/G.3=part:.", "a:G.1", &Form1::Command2,
      ">{d}/J.SWC|ok@3|retry@2|ok@9|cancel",
-     "Please enter output|Please insert next|G.2 is not on the disk in drive A:|Please insert "
-     "next|G.3 is not on the disk",
+     "Please enter output|Please insert next|G.2 is not on the disk|Please insert next|G.3 is not "
+     "on the disk",
      "!d/J.SWC;own/#0", ""},
-    {"from disks: Cancel before the last part is asked about", "",
-     "box/disk1/G.1=part:+;box/disk2/G.2=part:.", "a:G.1", &Form1::Command2,
-     ">{d}/J.SWC|cancel|no|ok@2|cancel|ok",
-     "Please enter output|Please insert next|G.1 is not the last part of its set. Join without the "
-     "rest?|Please insert next|Please insert next|Done!",
+    {"from disks: Cancel before the last part", "", "box/disk1/G.1=part:+;box/disk2/G.2=part:.",
+     "a:G.1", &Form1::Command2, ">{d}/J.SWC|cancel|no|ok@2|cancel|ok",
+     "Please enter output|Please insert next|G.1 is not the last part|Please insert next|Please "
+     "insert next|Done!",
      "own/#0", nullptr},
-    {"a first part without a header, and not a first part", "",
+    {"no first part: no header, or by its name", "",
      "box/disk1/G.1.BAK=part:.;c/roms/G.1=part:n;c/roms/G.2=part:.", "c/roms/G.1", &Form1::Command2,
      ">{d}/J.SWC|ok|ok", "Please enter output|It seems that either|It seems that either",
      "!d/J.SWC", "", 0, "a:G.1.BAK", &Form1::Command2},
-    {"the output exists: No; a file of the user's in the way", "",
+    {"the output exists: No; the user's file in the way", "",
      "c/roms/G.1=part:+;c/roms/G.2=part:.;d/E.SWC=text:mine;box/disk1/G.1=part:+;own/G.2=text:mine",
      "c/roms/G.1", &Form1::Command2, ">{d}/E.SWC|no|>OUT.SWC|ok",
      "Please enter output|File exists. Overwrite?|Please enter output|\"{own}/G.2\" is in the way",
@@ -86,7 +83,7 @@ const Scenario Joins[] = {
      "Please enter output|G.2 holds 130,584 of 131,584 bytes: the part is incomplete.|Please enter "
      "output|H.2 is not the last part of its set.",
      "!d/J.SWC", "", 0, "d/H.1", &Form1::Command2},
-    {"a joined image cut short is not delivered", "STANDIN_ROOM=100000",
+    {"the joined image cut short: not delivered", "STANDIN_ROOM=100000",
      "c/roms/G.1=part:+;c/roms/G.2=part:.", "c/roms/G.1", &Form1::Command2, ">{d}/J.SWC|ok",
      "Please enter output|ucon64 wrote G.tmp with 100,000 bytes, but the parts add up to 262,656.",
      "!d/J.SWC;own/#0;^own/G.tmp<262656", nullptr},
@@ -94,8 +91,8 @@ const Scenario Joins[] = {
      "c/roms/G.1=part:+;c/roms/G.2=part:.", "c/roms/G.1", &Form1::Command2, ">{d}/J.SWC|ok",
      "Please enter output|ucon64 was stopped by the user. The unfinished G.tmp was removed.",
      "!d/J.SWC;own/#0;^own/G.tmp<262656", nullptr},
-    {"a relative name: Done! says where; another drive refused", "", "c/roms/G.1=part:.",
-     "c/roms/G.1", &Form1::Command2, ">OUT.SWC|ok|>C:\\G.swc|ok",
+    {"relative: Done! says where; another drive refused", "", "c/roms/G.1=part:.", "c/roms/G.1",
+     &Form1::Command2, ">OUT.SWC|ok|>C:\\G.swc|ok",
      "Please enter output|Done!\nThe joined image is \"{own}/OUT.SWC\".|Please enter "
      "output|\"C:\\G.swc\" names drive C:",
      "own/OUT.SWC=part:.;own/#1", nullptr, 0, "c/roms/G.1", &Form1::Command2}};
@@ -110,29 +107,27 @@ const Scenario Images[] = {
      "c/roms/G.SWC", &Form1::Command6, ">{d}|>12|>4|ok|>{d}/J.SWC|ok",
      "Please enter the folder|Please enter size|Sorry, a 1.44MB|G is on disks 3 to 5 (DSKA0003.IMG "
      "to DSKA0005.IMG).|Please enter output|Done!",
-     "d/J.SWC=rom:9;d/DSKA0000.IMG=text:x;d/dska0006.img=text:z;d/#7;staging/#0;own/"
-     "#0",
+     "d/J.SWC=rom:9;d/DSKA0000.IMG=text:x;d/dska0006.img=text:z;d/#7;staging/#0;own/#0",
      "-s --ssize=4 {work}/G.SWC -o={staging}|-j --snes {own}/G.1", 0, "d/DSKA0003.IMG",
      &Form1::Command2},
     {"a stick without room for the set", "stick=3997696", "c/roms/G.SWC=rom:9", "c/roms/G.SWC",
      &Form1::Command6, ">{d}|>4|ok",
      "Please enter the folder|Please enter size|The 3 disk images of G.SWC need 4,423,680 bytes in "
-     "\"{d}\", which has room for 3,997,696. Nothing was written.",
+     "\"{d}\", which has room for 3,997,696.",
      "d/#0;staging/#0", nullptr},
     {"a stick that fills after one image", "stick=40000000:1", "c/roms/G.SWC=rom:9", "c/roms/G.SWC",
      &Form1::Command6, ">{d}|>4|ok",
      "Please enter the folder|Please enter size|DSKA0001.IMG (G.2) was not written: No space left "
      "on device. Written and kept: DSKA0000.IMG (G.1).",
      "d/DSKA0000.IMG;d/#1;staging/#0", nullptr},
-    {"an image of another set in the run; the next image missing: No", "",
+    {"another set's image; the next one missing: No", "",
      "d/DSKA0007.IMG=disk:G.1:+;d/DSKA0008.IMG=disk:H.2:.;d/DSKA0017.IMG=disk:K.1:+",
      "d/DSKA0007.IMG", &Form1::Command2, ">{d}/J.SWC|ok|>{d}/J.SWC|no",
-     "Please enter output|DSKA0008.IMG holds H.2, not G.2, so it is not part of this set.|Please "
-     "enter output|K.1 is not the last part of its set. Join without the rest?\nThere is no "
-     "DSKA0018.IMG.",
+     "Please enter output|DSKA0008.IMG holds H.2, not G.2|Please enter output|K.1 is not the last "
+     "part of its set. Join without the rest?\nThere is no DSKA0018.IMG.",
      "!d/J.SWC;own/#0", "", 0, "d/DSKA0017.IMG", &Form1::Command2},
-    {"no disk image, and one holding no first part", "",
-     "d/X.IMG=text:hello;d/DSKA0001.IMG=disk:G.2:.", "d/X.IMG", &Form1::Command2, "ok|ok",
+    {"no disk image; no first part", "", "d/X.IMG=text:hello;d/DSKA0001.IMG=disk:G.2:.", "d/X.IMG",
+     &Form1::Command2, "ok|ok",
      "\"{d}/X.IMG\" holds no part: it is not a 1.44 MB FAT12 disk image (5 bytes, not "
      "1,474,560).|It seems that either",
      "", "", 0, "d/DSKA0001.IMG", &Form1::Command2}};
@@ -150,20 +145,19 @@ const Scenario Locals[] = {
      "--xswc {work}/G.SWC --port=378", 'd', "c/roms/G.SWC", &Form1::Command10},
     {"a fix stopped: the original back", "STANDIN_STALL=1000 STOP=@c/roms/G.SWC",
      "c/roms/G.SWC=rom:1", "c/roms/G.SWC", &Form1::Command4, "ok",
-     "\"{work}/G.SWC\" was not fixed: ucon64 was stopped by the user. The original G.SWC is back "
-     "in place.",
+     "\"{work}/G.SWC\" was not fixed: ucon64 was stopped by the user.",
      "c/roms/G.SWC=rom:1;c/roms/#1;^c/roms/G.SWC<131584", nullptr},
-    {"Convert beside the user's G.swc and G.bak: No", "",
+    {"Convert over the user's G.swc: No", "",
      "c/roms/G.sfc=raw:1;c/roms/G.swc=text:mine;c/roms/G.bak=text:old", "c/roms/G.sfc",
      &Form1::Command7, "no", "G.bak exists. Replace it with the current G.swc?",
      "c/roms/G.swc=text:mine;c/roms/G.bak=text:old", ""},
-    {"Convert, Yes, on a full disk: the user's files back", "STANDIN_ROOM=1000",
+    {"Convert, Yes, disk full: the user's files back", "STANDIN_ROOM=1000",
      "c/roms/G.sfc=raw:1;c/roms/G.swc=text:mine;c/roms/G.bak=text:old", "c/roms/G.sfc",
      &Form1::Command7, "yes|ok",
      "G.bak exists.|\"{work}/G.swc\" was not written: ucon64 wrote G.swc with 1,000 of 131,584 "
-     "bytes. The original G.swc is back in place. G.bak is back in place.",
+     "bytes.",
      "c/roms/G.swc=text:mine;c/roms/G.bak=text:old;c/roms/#3;^c/roms/G.swc<131584", nullptr},
-    {"links to a pipe and to a device: never read, to fix or to send", "",
+    {"links to a pipe, a device: never read", "",
      "d/P=fifo;c/roms/PIPE.SWC=link:{d}/P;c/roms/ZERO.SWC=link:/dev/zero", "c/roms/PIPE.SWC",
      &Form1::Command3, "ok|ok",
      "Cannot read \"{work}/PIPE.SWC\" (not a regular file).|Cannot read \"{work}/ZERO.SWC\" (not a "
@@ -172,7 +166,7 @@ const Scenario Locals[] = {
 INSTANTIATE_TEST_SUITE_P(Local, OperationTest, ::testing::ValuesIn(Locals));
 
 const Scenario Transfers[] = {
-    {"relative: into the working folder, a name like an option too", "", "d/NEW.SRM=text:user", "",
+    {"relative: into the working folder; a name like an option", "", "d/NEW.SRM=text:user", "",
      &Form1::Command13, ">NEW.SRM|>-S.RTS", "Please enter destination|Please enter destination",
      "own/NEW.SRM=copier;d/NEW.SRM=text:user;own/-S.RTS=copier",
      "--xswcs NEW.SRM --port=378|--xswcr ./-S.RTS --port=378", 'w', "", &Form1::Command16},

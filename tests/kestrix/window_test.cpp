@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows: the main window's controls and browser, the header panel, the title, the About
-// window, the tool's console window, and the message boxes.
+// The windows: the browser, the header panel and the game row, the title, the About window, the
+// tool's console window, the floppy copy's bar, and the message boxes.
 #include "gameimages.h"
 #include "support.h"
 #include "ui/console.h"
@@ -175,23 +175,19 @@ TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
 // closes by itself after a run that went well; after any other it says what went wrong.
 TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
     writeFile(u"c/roms/GAME.SWC"_s, RomImage(Mbit));
-    // STANDIN_WAIT (such a run is stopped from the window), the options ({w} the image's folder,
-    // where the tool keeps its settings too), a line the window shows, whether in red, and how the
-    // run ended.
+    QDir::setCurrent(work);
+    qputenv("UCON64_HOME", ".");
+    // STANDIN_WAIT (such a run is stopped from the window), the options, a line the window shows,
+    // whether in red, and how the run ended.
     const std::tuple<const char*, const char*, const char*, bool, const char*> runs[] = {
-        {"", "--chk {w}/GAME.SWC -o={w}", "NOTE: {w}/.ucon64rc not found: creating...OK", false,
-         ""},
+        {"", "--chk GAME.SWC -o=.", "NOTE: ./.ucon64rc not found: creating...OK", false, ""},
         {"", "--chk x.swc", "ERROR: Can't open \"x.swc\" for reading", true,
          "ucon64 reported ERROR: Can't open \"x.swc\" for reading"},
         {"", "--bogus", "ERROR: unknown option --bogus", true, "ucon64 ended with status 1"},
-        {"q", "--xswc {w}/GAME.SWC", "Program aborted", false, "ucon64 was stopped by the user"},
-        {"deaf", "--xswc {w}/GAME.SWC", "press q to stop", true, "ucon64 was stopped by the user"}};
-    const auto expand = [&](const char* text) {
-        return QString::fromUtf8(text).replace(u"{w}"_s, work);
-    };
-    qputenv("UCON64_HOME", work.toLocal8Bit());
-    for (const auto& [wait, optionsText, outputText, red, reason] : runs) {
-        const QString options = expand(optionsText);
+        {"q", "--xswc GAME.SWC", "Program aborted", false, "ucon64 was stopped by the user"},
+        {"deaf", "--xswc GAME.SWC", "press q to stop", true, "ucon64 was stopped by the user"}};
+    for (const auto& [wait, optionsText, output, red, reason] : runs) {
+        const QString options = QString::fromUtf8(optionsText);
         qputenv("STANDIN_WAIT", wait);
         QFile::remove(path(u"standin.log"_s));
         form = makeForm();
@@ -223,7 +219,7 @@ TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
         EXPECT_EQ(lines.mid(0, 2),
                   QStringList({u"ucon64 "_s + options, u"in "_s + QDir::currentPath()}));
         const QTextBlock line = console->Text1->document()->findBlockByNumber(
-            static_cast<int>(lines.indexOf(expand(outputText))));
+            static_cast<int>(lines.indexOf(QString::fromUtf8(output))));
         ASSERT_TRUE(line.isValid()) << console->Text1->toPlainText().toStdString();
         EXPECT_EQ(line.begin().fragment().charFormat().foreground().color() == QColor(0xb0, 0, 0),
                   red);
