@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows: the main window's controls and browser, the header panel, the title, the About
-// window, the tool's console window, and the message boxes.
+// The windows: the browser, the header panel and the game row, the title, the About window, the
+// tool's console window, the floppy copy's bar, and the message boxes.
 #include "gameimages.h"
 #include "support.h"
 #include "ui/console.h"
@@ -8,9 +8,7 @@
 #include "ui/qtprompter.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -26,49 +24,30 @@ namespace {
 class WindowTest : public KestrixTest {
 protected:
     QString panel() const {
-        return QStringList({form->Label2->text(), form->Label3->text(), form->Label4->text(),
-                            form->Label5->text(), form->Label6->text(), form->Label7->text(),
-                            form->Label8->text()})
+        return QStringList({form->Label2->text(), form->Label4->text(), form->Label5->text(),
+                            form->Label6->text(), form->Label7->text(), form->Label8->text()})
             .join(u'|');
     }
     std::unique_ptr<Form1> form;
 };
 
-// The controls' names and captions come from one table; what it cannot show is checked here.
-TEST_F(WindowTest, StartsInTheCurrentFolderWithItsFocusOrder) {
-    writeFile(u"c/roms/GAME.SWC"_s);
-    form = makeForm();
-    QStringList focusOrder;
-    for (QWidget* w = form->File1; focusOrder.size() < 24; w = w->nextInFocusChain())
-        if (w->focusPolicy() != Qt::NoFocus && !w->objectName().isEmpty())
-            focusOrder.append(w->objectName());
-    EXPECT_EQ(focusOrder.join(u' '),
-              u"File1 Dir1 Drive1 Command1 Command2 Command3 Command4 Command5 "
-              "Command7 Command6 Command8 Command9 File2 Command10 Command11 Command12 "
-              "Command13 Command14 Command15 Command16 Command17 Combo1 Check1 Text1"_s);
-    EXPECT_EQ(form->focusWidget(), form->File1);
-    EXPECT_EQ(panel(), u"|MBit|Mode|Image Type|SR-Map-Mode|DR-Map-Mode|SRAM Size"_s);
-    EXPECT_EQ(form->Combo1->currentText() + form->Text1->text(), u"SWC: I/O Mode378"_s);
-    EXPECT_EQ(form->Command6->geometry(), QRect(240, 48, 233, 25)) << "beside Convert";
-    EXPECT_EQ(form->File1->fileNames(), QStringList(u"GAME.SWC"_s));
-    EXPECT_EQ(form->File1->listIndex(), -1);
-}
-
-// A folder moves the file list only; a drive moves both and comes back to its last folder; a
-// drive that is not ready leaves everything where it was. None touches the panel. F5 re-reads.
+// It starts in the current folder with nothing selected. A folder moves the file list only; a
+// drive moves both and comes back to its last folder; a drive that is not ready leaves
+// everything where it was, and a: with no disk shows empty. None touches the panel. F5 re-reads.
 TEST_F(WindowTest, TheBrowserFollowsFoldersAndDrives) {
-    writeFile(u"c/roms/snes/IN.SWC"_s);
-    writeFile(u"d/DATA.SWC"_s);
-    writeFile(u"floppy/DISK.1"_s);
+    for (const QString& file :
+         {u"c/roms/TOP.SWC"_s, u"c/roms/snes/IN.SWC"_s, u"d/DATA.SWC"_s, u"floppy/DISK.1"_s})
+        writeFile(file);
     Platform p = platform();
     p.volumes.append({u"/gone"_s, {}, path(u"gone"_s)});
     form = makeForm(p);
+    EXPECT_EQ(form->File1->fileNames(), QStringList(u"TOP.SWC"_s));
+    EXPECT_EQ(form->File1->listIndex(), -1);
     form->show();
     form->Label5->setText(u"kept"_s);
     form->Dir1->setCurrentRow(form->Dir1->count() - 1);
     QTest::keyClick(form->Dir1, Qt::Key_Return); // opens "snes"
     EXPECT_EQ(form->File1->fileNames(), QStringList(u"IN.SWC"_s));
-    EXPECT_EQ(form->Drive1->drive(), u"/"_s);
     form->Drive1->setCurrentIndex(2); // "/data"
     EXPECT_EQ(form->File1->fileNames(), QStringList(u"DATA.SWC"_s));
     form->Drive1->setCurrentIndex(0);
@@ -94,57 +73,47 @@ TEST_F(WindowTest, TheBrowserFollowsFoldersAndDrives) {
     EXPECT_EQ(form->File1->fileName(), u"IN.SWC"_s);
 }
 
-// What the panel shows as files are selected by mouse, keyboard, or again after a tool run.
+// What the panel shows as files are selected by mouse or keyboard, and when none is.
 TEST_F(WindowTest, ThePanelShowsTheSelectedHeader) {
-    const auto rom = [](const char* firstThree, const char* id = "aabb04") {
-        return QByteArray::fromHex(firstThree) + QByteArray(5, '\0') + QByteArray::fromHex(id);
+    const auto rom = [](const char* firstThree) {
+        return QByteArray::fromHex(firstThree) + QByteArray(5, '\0') +
+               QByteArray::fromHex("aabb04");
     };
-    writeFile(u"c/roms/A.swc"_s, rom("00010c"));
-    writeFile(u"c/roms/B.swc"_s, rom("00010c").left(10));
-    writeFile(u"c/roms/GAME.smc"_s, rom("00020c"));
-    writeFile(u"c/roms/GAME.SMC"_s, rom("6400fc"));
-    writeFile(u"c/roms/GAME.swc"_s, rom("0002fc"));
-    writeFile(u"c/roms/NOID.swc"_s, rom("000100", "aabb05"));
+    const char* unknown = "---|---|---|---|---|---";
+    // In the list's order.
+    const std::tuple<const char*, QByteArray, const char*> files[] = {
+        {"A.swc", rom("00010c"), "16|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"},
+        {"B.swc", rom("00010c").left(10), unknown},
+        {"GAME.SMC", rom("6400fc"), "6.25|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"},
+        {"GAME.smc", rom("00020c"), unknown}}; // not read
+    for (const auto& [name, bytes, shown] : files)
+        writeFile(u"c/roms/"_s + QLatin1String(name), bytes);
     QFile::setPermissions(path(u"c/roms/GAME.SMC"_s), QFile::ReadOwner);
     form = makeForm();
     form->show();
-    const QStringList expected = {
-        u"16|MBit|Mode 0|Non-Multi|SRAM Mode 20|DRAM Mode 20|No SRAM"_s, // A
-        u"---|MBit|---|---|---|---|---"_s,                               // B: 10 bytes
-        u"6.25|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"_s,
-        u"---|MBit|---|---|---|---|---"_s, // .smc: not read
-        u"32|MBit|Mode 1|Multi-Image|SRAM Mode 21|DRAM Mode 21|No SRAM"_s,
-        u"---|MBit|---|---|---|---|---"_s}; // no id
     QTest::mouseClick(form->File1->viewport(), Qt::LeftButton, {},
                       form->File1->visualRect(form->File1->model()->index(0, 0)).center());
-    for (qsizetype row = 0; row < expected.size(); ++row) {
-        if (row)
+    for (const auto& [name, bytes, shown] : files) {
+        if (name != get<0>(files[0]))
             QTest::keyClick(form->File1, Qt::Key_Down);
-        EXPECT_EQ(panel(), expected[row]) << form->File1->fileName().toStdString();
+        EXPECT_EQ(panel(), QLatin1String(shown)) << name;
     }
     EXPECT_FALSE(form->Slot1().isOpen());
-    QFile::remove(path(u"c/roms/A.swc"_s));
     form->File1->setListIndex(0);
-    EXPECT_EQ(panel(), expected.last()) << "a vanished file is unknown";
+    QFile::remove(path(u"c/roms/A.swc"_s));
+    form->File1->setListIndex(0); // clicked again
+    EXPECT_EQ(panel(), QLatin1String(unknown)) << "a vanished file is unknown";
     EXPECT_FALSE(QFile::exists(path(u"c/roms/A.swc"_s)));
-    // The stand-in keeps GAME.bak, which sorts before GAME.swc: the selection follows the file.
-    form->File1->setListIndex(4);
-    form->Label2->setText(u"stale"_s);
-    ASSERT_TRUE(form->RunAndWait(u"ucon64 --chk "_s + work + u"/GAME.swc -o="_s + work).ok());
-    EXPECT_EQ(form->File1->fileName(), u"GAME.swc"_s);
-    EXPECT_EQ(form->File1->listIndex(), 4) << "A.swc went, GAME.bak came";
-    EXPECT_EQ(form->Label2->text(), u"32"_s);
+    form->File1->setListIndex(2);
     form->File1->setListIndex(-1);
     ASSERT_TRUE(form->RunAndWait(u"ucon64 -l nothing"_s).ended());
     EXPECT_EQ(form->File1->listIndex(), -1) << "nothing selected stays so";
-    EXPECT_EQ(panel(), expected.last()) << "nor does the panel show the file selected before";
+    EXPECT_EQ(panel(), QLatin1String(unknown))
+        << "nor does the panel show the file selected before";
     QFile::remove(QDir(programFolder).filePath(u"ucon64"_s));
     qputenv("PATH", path(u"empty"_s).toLocal8Bit());
     const RunResult missing = form->RunAndWait(u"ucon64 -l x"_s);
-    EXPECT_FALSE(missing.ended());
-    EXPECT_EQ(missing.reason(),
-              u"Could not start \"ucon64\": it was looked for in the program "
-              "folder (%1) and on PATH, and is not there or cannot be run."_s.arg(programFolder));
+    EXPECT_TRUE(!missing.ended() && missing.reason().contains(programFolder)) << "where it looked";
 }
 
 // The game's own header shows at once under the panel, its checksum when the pool has summed
@@ -155,8 +124,7 @@ TEST_F(WindowTest, TheGameRowFollowsTheSelection) {
     form = makeForm();
     const auto row = [&] { return form->Label12->toolTip(); };
     form->File1->setListIndex(0);
-    EXPECT_EQ(row(), u"GAME 24; LoROM, SlowROM; no chip; 24 Mbit, no SRAM; USA, NTSC; version 1.0; "
-                     "checksum: checking…; disks: 3 at 8 Mbit, 3 at 11 Mbit"_s);
+    EXPECT_TRUE(row().startsWith(u"GAME 24; "_s) && row().contains(u"checksum: checking…"_s));
     form->File1->setListIndex(1);
     EXPECT_EQ(row() + form->Label12->text(), QString()) << "no game image: nothing, and no box";
     QThreadPool::globalInstance()->waitForDone();
@@ -167,23 +135,20 @@ TEST_F(WindowTest, TheGameRowFollowsTheSelection) {
     EXPECT_TRUE(form->Label12->text().endsWith(u'…')) << "elided to the label's width";
     form->Label12->setToolTip(u"stale"_s);
     ASSERT_TRUE(form->RunAndWait(u"ucon64 --chk "_s + work + u"/A.swc -o="_s + work).ok());
+    EXPECT_EQ(form->File1->fileName(), u"A.swc"_s) << "A.bak came before it; the selection follows";
     EXPECT_TRUE(row().contains(u"checking"_s)) << "read again after the run";
     EXPECT_TRUE(QTest::qWaitFor([&] { return row().contains(u"checksum good"_s); }));
 }
 
-// The title swings with the timer and keeps swinging while the About window holds the main
-// window; the About window's credit starts afresh at each opening.
+// The title swings with the timer and, after a whole swing, stands where it began; it keeps
+// swinging while the About window holds the main window. The credit starts afresh at each opening.
 TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
     form = makeForm();
     form->show();
     form->Timer1->stop();
     const int startX = form->Label1->x();
-    int farthest = 0, tick = 0;
-    do { // one whole swing, out and back, then the phase starts again
+    for (int tick = 0; tick < 1000 && (!tick || form->Label9->text() != u"0"_s); ++tick)
         form->Timer1_Timer();
-        farthest = std::max(farthest, form->Label1->x() - startX);
-    } while (form->Label9->text() != u"0"_s && ++tick < 1000);
-    EXPECT_GT(farthest, 0);
     EXPECT_EQ(form->Label1->x(), startX);
     form->Timer1->start();
     int creditTop = -1;
@@ -191,17 +156,12 @@ TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
         QTest::mouseClick(form->Command8, Qt::LeftButton);
         Form2* about = form->AboutWindow();
         ASSERT_TRUE(about && about->isVisible());
-        EXPECT_EQ(about->windowTitle(), u"About Kestrix"_s);
-        if (creditTop < 0)
-            creditTop = about->Label1->y();
-        EXPECT_EQ(about->Label1->y(), creditTop) << "the credit starts afresh";
+        creditTop = opening ? creditTop : about->Label1->y();
+        EXPECT_EQ(about->Label1->y(), creditTop);
         EXPECT_FALSE(form->isEnabled());
         const QString phase = form->Label9->text();
         EXPECT_TRUE(QTest::qWaitFor([&] { return form->Label9->text() != phase; }));
-        about->Timer1->stop();
-        for (int i = 0; i < 100 && about->Label1->y() == creditTop; ++i)
-            about->Timer1_Timer();
-        EXPECT_LT(about->Label1->y(), creditTop) << "the credit rises";
+        EXPECT_TRUE(QTest::qWaitFor([&] { return about->Label1->y() < creditTop; })) << "it rises";
         about->close();
         EXPECT_TRUE(form->isEnabled());
         EXPECT_TRUE(QTest::qWaitFor([&] { return form->AboutWindow() == nullptr; }));
@@ -215,26 +175,19 @@ TEST_F(WindowTest, TheTitleAndTheAboutWindow) {
 // closes by itself after a run that went well; after any other it says what went wrong.
 TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
     writeFile(u"c/roms/GAME.SWC"_s, RomImage(Mbit));
-    const QString file = work + u"/GAME.SWC"_s;
-    // STANDIN_WAIT (such a run is stopped from the window), the options ({f} the image, {w} its
-    // folder), a line the window shows, whether in red, and how the run ended.
+    QDir::setCurrent(work);
+    qputenv("UCON64_HOME", ".");
+    // STANDIN_WAIT (such a run is stopped from the window), the options, a line the window shows,
+    // whether in red, and how the run ended.
     const std::tuple<const char*, const char*, const char*, bool, const char*> runs[] = {
-        {"", "--chk {f} -o={w}", "NOTE: {h}/.ucon64rc not found: creating...OK", false, ""},
-        {"", "--chk {f} -o={w}", "Wrote output to {f}", false, ""},
+        {"", "--chk GAME.SWC -o=.", "NOTE: ./.ucon64rc not found: creating...OK", false, ""},
         {"", "--chk x.swc", "ERROR: Can't open \"x.swc\" for reading", true,
          "ucon64 reported ERROR: Can't open \"x.swc\" for reading"},
         {"", "--bogus", "ERROR: unknown option --bogus", true, "ucon64 ended with status 1"},
-        {"q", "--xswc {f}", "Program aborted", false, "ucon64 was stopped by the user"},
-        {"deaf", "--xswc {f}", "press q to stop", true, "ucon64 was stopped by the user"}};
-    const auto expand = [&](const char* text) {
-        return QString::fromUtf8(text)
-            .replace(u"{f}"_s, file)
-            .replace(u"{w}"_s, work)
-            .replace(u"{h}"_s, data);
-    };
-    qputenv("UCON64_HOME", data.toLocal8Bit());
-    for (const auto& [wait, optionsText, outputText, error, reason] : runs) {
-        const QString options = expand(optionsText), output = expand(outputText);
+        {"q", "--xswc GAME.SWC", "Program aborted", false, "ucon64 was stopped by the user"},
+        {"deaf", "--xswc GAME.SWC", "press q to stop", true, "ucon64 was stopped by the user"}};
+    for (const auto& [wait, optionsText, output, red, reason] : runs) {
+        const QString options = QString::fromUtf8(optionsText);
         qputenv("STANDIN_WAIT", wait);
         QFile::remove(path(u"standin.log"_s));
         form = makeForm();
@@ -262,16 +215,14 @@ TEST_F(WindowTest, TheToolsWindowShowsTheRunAndHowItEnded) {
         EXPECT_EQ(result.reason(), QString::fromUtf8(reason));
         const ConsoleWindow* console = form->ToolWindow();
         EXPECT_EQ(console->isVisible(), !result.ok());
-        EXPECT_EQ(console->windowTitle(), u"ucon64"_s);
         const QStringList lines = console->Text1->toPlainText().split(u'\n');
         EXPECT_EQ(lines.mid(0, 2),
                   QStringList({u"ucon64 "_s + options, u"in "_s + QDir::currentPath()}));
-        const int at = static_cast<int>(lines.indexOf(output));
-        ASSERT_GE(at, 0) << console->Text1->toPlainText().toStdString();
-        const QTextFragment fragment =
-            console->Text1->document()->findBlockByNumber(at).begin().fragment();
-        EXPECT_EQ(fragment.charFormat().foreground().color() == QColor(0xb0, 0, 0), error);
-        EXPECT_EQ(console->Command1->text(), result.ok() ? u"Stop"_s : u"Close"_s);
+        const QTextBlock line = console->Text1->document()->findBlockByNumber(
+            static_cast<int>(lines.indexOf(QString::fromUtf8(output))));
+        ASSERT_TRUE(line.isValid()) << console->Text1->toPlainText().toStdString();
+        EXPECT_EQ(line.begin().fragment().charFormat().foreground().color() == QColor(0xb0, 0, 0),
+                  red);
         EXPECT_TRUE(result.ok() || lines.contains(result.reason() + u'.'));
     }
 }
@@ -294,54 +245,41 @@ TEST(QtPrompterTest, EscapeCancels) {
 }
 
 // A slow floppy: each block of a copy waits for a tick of the window's event loop, so the copy
-// ends only while that loop runs. The bar rises and names the part and the disk; Cancel in the
-// middle leaves nothing on the disk and the parts in staging.
+// goes on only while that loop runs. The bar rises and names the part and the disk; Cancel in
+// the middle leaves nothing on the disk and the parts in staging.
 TEST_F(WindowTest, FloppyCopiesLeaveTheWindowLive) {
     writeFile(u"c/roms/G.SWC"_s, RomImage(9 * Mbit));
     QSemaphore ticks;
     Platform p = platform();
     p.eachBlock = [&] { EXPECT_TRUE(ticks.tryAcquire(1, 30000)) << "the event loop stood still"; };
-    for (const bool cancel : {false, true}) {
-        SCOPED_TRACE(cancel ? "cancelled" : "copied");
-        QDir(floppy).removeRecursively();
-        QDir().mkpath(floppy);
-        form = makeForm(p);
-        select(*form, work, u"G.SWC"_s);
-        QList<int> seen;
-        QString label;
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            QProgressDialog* bar = form->CopyProgress();
-            if (!bar || bar->wasCanceled())
-                return ticks.release(ticks.available() == 0);
+    form = makeForm(p);
+    select(*form, work, u"G.SWC"_s);
+    QSet<int> seen;
+    QString label;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (QProgressDialog* bar = form->CopyProgress(); bar && !bar->wasCanceled()) {
             label = bar->labelText();
-            seen.append(bar->value());
-            if (cancel && bar->value() > 300)
+            seen.insert(bar->value());
+            if (bar->value() > 300)
                 bar->findChild<QPushButton*>()->click();
-            ticks.release(ticks.available() == 0);
-        });
-        tick.start(0);
-        for (const char* answer : {">A:\\", ">8", "ok"})
-            answer[0] == '>' ? prompter.type(QString::fromLatin1(answer + 1))
-                             : prompter.answer(Prompter::Answer::Ok);
-        if (!cancel)
-            prompter.answer(Prompter::Answer::Ok); // the second disk
-        prompter.answer(Prompter::Answer::Ok);     // "Done!", or where the parts are
-        form->Command1->click();
-        tick.stop();
-        EXPECT_TRUE(prompter.texts().last().startsWith(
-            cancel ? u"Stopped. Not copied to disk: G.1, G.2"_s : u"Done!"_s))
-            << prompter.texts().last().toStdString();
-        EXPECT_EQ(filesIn(floppy), cancel ? QStringList() : QStringList({u"G.1"_s, u"G.2"_s}));
-        EXPECT_EQ(filesIn(staging), cancel ? QStringList({u"G.1"_s, u"G.2"_s}) : QStringList());
-        EXPECT_GE(QSet<int>(seen.begin(), seen.end()).size(), 3) << "the bar rose";
-        EXPECT_TRUE(label.startsWith(cancel ? u"Copying G.1 onto disk 1 of 2\n"_s
-                                            : u"Copying G.2 onto disk 2 of 2\n"_s))
-            << label.toStdString();
-        EXPECT_EQ(form->CopyProgress(), nullptr);
-        QDir(staging).removeRecursively();
-        QDir().mkdir(staging, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+        }
+        ticks.release(ticks.available() == 0);
+    });
+    tick.start(0);
+    prompter.type(u"A:\\"_s);
+    prompter.type(u"8"_s);
+    prompter.answer(Prompter::Answer::Ok); // the first disk
+    prompter.answer(Prompter::Answer::Ok); // where the parts are
+    form->Command1->click();
+    tick.stop();
+    EXPECT_TRUE(prompter.texts().last().startsWith(u"Stopped. Not copied to disk: G.1, G.2"_s))
+        << prompter.texts().last().toStdString();
+    EXPECT_EQ(filesIn(floppy), QStringList());
+    EXPECT_EQ(filesIn(staging), QStringList({u"G.1"_s, u"G.2"_s}));
+    EXPECT_GE(seen.size(), 3) << "the bar rose";
+    EXPECT_TRUE(label.startsWith(u"Copying G.1 onto disk 1 of 2\n"_s)) << label.toStdString();
+    EXPECT_EQ(form->CopyProgress(), nullptr);
 }
 
 } // namespace
