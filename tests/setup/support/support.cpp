@@ -2,7 +2,10 @@
 #include "support/support.h"
 
 #include <QDirIterator>
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace setup::test {
 
@@ -19,6 +22,18 @@ Tree ListTree(const QString& folder) {
             tree[name] = file.readAll();
     }
     return tree;
+}
+
+bool HoldsUnderFileLimit(long bytes, const std::function<bool()>& check) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        // Not _exit: a coverage build writes its counts at exit.
+        std::exit(::setrlimit(RLIMIT_FSIZE, &size) == 0 && check() ? 0 : 1);
+    }
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
 }
 
 void SetupTest::write(const QString& relative, const QByteArray& bytes) {

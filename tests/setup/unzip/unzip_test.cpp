@@ -7,14 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <csignal>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 namespace pkunzip::test {
 
 using namespace Qt::StringLiterals;
+using setup::test::HoldsUnderFileLimit;
 using setup::test::ListTree;
 using setup::test::Tree;
 
@@ -68,7 +66,6 @@ TEST_F(UnzipTest, WritesEntriesOnlyUnderSafeNamesAndNamesEachOneItDoesNotWrite) 
         C{{"first.txt", "1"}, "first.txt"},
         C{{.name = "tool", .data = "#!/bin/sh\n", .mode = 0104755}, "tool"},
         C{{"dir\\sub\\a.txt", "a"}, "dir/sub/a.txt"}, C{{"./b/./b..", "b"}, "b/b.."},
-        C{{.name = "caf\x82.txt", .data = "dos", .host = 0}, "caf\u00e9.txt"},
         C{{.name = "\xc3\xa9.ntfs", .data = "ntfs", .host = 11}, "\u251c\u2310.ntfs"},
         C{{"\xc3\xa9.unix", "unix"}, "\u00e9.unix"},
         C{{"B\201cher.txt", "unix"}, "B\u00fccher.txt"},
@@ -265,18 +262,17 @@ TEST_F(UnzipTest, AFullDiskIsNamedAndLeavesNoPartialFile) {
         if (limit == 0) {
             EXPECT_EQ(run(zip.bytes()), 1);
             EXPECT_TRUE(err.contains(said)) << qPrintable(err);
-        } else if (const pid_t child = ::fork(); child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
-            const bool named = ::setrlimit(RLIMIT_FSIZE, &size) == 0 && run(zip.bytes()) == 1 &&
-                               err.contains(said);
-            if (!named)
-                std::fprintf(stderr, "pkunzip said: %s\n", qPrintable(err));
-            std::exit(named ? 0 : 1); // not _exit: a coverage build writes its counts at exit
         } else {
-            int status = -1;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            EXPECT_EQ(status, 0) << "not named: " << qPrintable(said);
+            EXPECT_TRUE(HoldsUnderFileLimit(limit,
+                                            [&] {
+                                                const bool named =
+                                                    run(zip.bytes()) == 1 && err.contains(said);
+                                                if (!named)
+                                                    std::fprintf(stderr, "pkunzip said: %s\n",
+                                                                 qPrintable(err));
+                                                return named;
+                                            }))
+                << "not named: " << qPrintable(said);
         }
         QStringList found;
         for (const auto& [name, bytes] : ListTree(work()).asKeyValueRange())
