@@ -46,7 +46,8 @@ void SetupTest::write(const QString& relative, const QByteArray& bytes) {
 
 bool SetupTest::mountTmpfs(const QString& folder, qint64 bytes) {
     const QByteArray size = "size=" + QByteArray::number(bytes);
-    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", bytes ? 0 : MS_RDONLY,
+    if (!QDir().mkpath(folder) ||
+        ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", bytes ? 0 : MS_RDONLY,
                 bytes ? size.constData() : nullptr) != 0)
         return false;
     mounts_.append(folder);

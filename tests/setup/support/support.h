@@ -54,8 +54,8 @@ protected:
         QFile file(path(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    // A tmpfs over the folder for this test, of that size or read-only when 0, unmounted after
-    // it also when it fails; false without the right to mount (root).
+    // A tmpfs over the folder (made when missing) for this test, of that size or read-only when
+    // 0, unmounted after it also when it fails; false without the right to mount (root).
     bool mountTmpfs(const QString& folder, qint64 bytes);
     Platform platform() const { return {installer, root, desktop}; }
     // A fresh window, kept until the unzip program it started has ended after the test.

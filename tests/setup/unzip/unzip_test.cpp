@@ -203,13 +203,6 @@ TEST_F(UnzipTest, ArgumentsAndTheArchiveWhateverItsLetterCase) {
     }
 }
 
-struct WriterCase {
-    const char* what;
-    std::vector<RawZip::Entry> entries;
-    bool zip64 = false;
-    const char* refusal = nullptr; // what is said when it does not unpack whole
-};
-
 // What other writers make unpacks whole, as Info-ZIP's unzip unpacks it: bsdtar's archive of "."
 // lists that folder itself as "./"; some writers leave the classic end record wrong beside a
 // sound Zip64 one; a local extra field's parts may overrun it. One too short for any part is
@@ -218,26 +211,27 @@ TEST_F(UnzipTest, ArchivesOfOtherWritersUnpackWhole) {
     const RawZip::Entry a{"a.txt", "a"}, b{"sub/b.txt", "b"};
     const Tree whole{{u"a.txt"_s, "a"}, {u"sub/"_s, {}}, {u"sub/b.txt"_s, "b"}};
     const std::string overrun("UT\x09\x00\x03\x00\x00\x00\x00", 9); // 9 bytes declared, 5 there
-    const WriterCase cases[] = {{"bsdtar's archive of .",
-                                 {{.name = "./", .deflate = false, .mode = 040755},
-                                  {"./a.txt", "a"},
-                                  {.name = "./sub/", .deflate = false, .mode = 040755},
-                                  {"./sub/b.txt", "b"}}},
-                                {"a broken classic end beside a Zip64 one", {a, b}, true},
-                                {"a local extra field overrun by its part",
-                                 {{.name = "a.txt", .data = "a", .localExtra = overrun}, b}},
-                                {"a local extra field too short for a part",
-                                 {{.name = "a.txt", .data = "a", .localExtra = "UT"}, b},
-                                 false,
-                                 "a.txt: not written: Too-small extra data"}};
-    for (const WriterCase& c : cases) {
+    const auto folder = [](const char* name) {
+        return RawZip::Entry{.name = name, .deflate = false, .mode = 040755};
+    };
+    // The entries, whether a Zip64 end comes first, and what is said when it does not unpack whole.
+    using C = std::tuple<std::vector<RawZip::Entry>, bool, const char*>;
+    for (int row = 1;
+         const auto& [entries, zip64, refusal] :
+         {C{{folder("./"), {"./a.txt", "a"}, folder("./sub/"), {"./sub/b.txt", "b"}}, false, {}},
+          C{{a, b}, true, {}},
+          C{{{.name = "a.txt", .data = "a", .localExtra = overrun}, b}, false, {}},
+          C{{{.name = "a.txt", .data = "a", .localExtra = "UT"}, b},
+            false,
+            "a.txt: not written: Too-small extra data"}}) {
+        SCOPED_TRACE(row++);
         RawZip zip;
-        for (const RawZip::Entry& entry : c.entries)
+        for (const RawZip::Entry& entry : entries)
             zip.list(zip.add(entry));
         clearWork();
-        EXPECT_EQ(run(zip.bytes({}, c.zip64)), c.refusal ? 1 : 0) << c.what << qPrintable(err);
-        EXPECT_EQ(ListTree(work()), c.refusal ? Tree{} : whole) << c.what;
-        EXPECT_TRUE(!c.refusal || err.contains(QLatin1String(c.refusal))) << qPrintable(err);
+        EXPECT_EQ(run(zip.bytes({}, zip64)), refusal ? 1 : 0) << qPrintable(err);
+        EXPECT_EQ(ListTree(work()), refusal ? Tree{} : whole);
+        EXPECT_TRUE(!refusal || err.contains(QLatin1String(refusal))) << qPrintable(err);
     }
 }
 
