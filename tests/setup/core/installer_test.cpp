@@ -11,18 +11,15 @@
 #include "unzip/archives.h"
 
 #include <QProcess>
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 namespace setup::test {
 TEST(FilesNumber, ReadsLikeALenientConversionAndRoundsHalfToEven) {
     using C = std::pair<const char*, int>;
     for (const auto& [text, max] :
-         {C{"12abc", 12}, C{"abc", 0}, C{"1 2", 12}, C{"2.5", 2}, C{"3.5", 4}, C{"&H10", 16},
-          C{"&o17", 15}, C{"&H", 0}, C{"\t1\n0 ", 10}, C{"\r5", 0}, C{"-2.5", -2}, C{"+4", 4},
-          C{".5", 0}, C{"1.5e1", 15}, C{"1e", 1}, C{"1e-400", 0}, C{"", 0},
-          C{"2147483647", 2147483647}, C{"-2147483648", -2147483647 - 1}}) {
+         {C{"12abc", 12}, C{"2.5", 2}, C{"3.5", 4}, C{"&H10", 16}, C{"&o17", 15}, C{"&H", 0},
+          C{"\t1\n0 ", 10}, C{"\r5", 0}, C{"+4", 4}, C{".5", 0}, C{"1.5e1", 15}, C{"1e", 1},
+          C{"1e-400", 0}, C{"", 0}, C{"2147483647", 2147483647},
+          C{"-2147483648", -2147483647 - 1}}) {
         const Result<int> files = FilesMaximum(QString::fromLatin1(text));
         EXPECT_EQ(files ? QString::number(*files) : files.error(), QString::number(max)) << text;
     }
@@ -45,62 +42,49 @@ QString Shown(const Header& h) {
     return shown.join(u'|');
 }
 
-struct StartCase {
-    const char* name;
-    std::optional<QByteArray> script; // none: there is no script
-    const char* shown;                // or the report, where %1 stands for the installer's folder
-};
-
-class StartUpTest : public SetupTest, public ::testing::WithParamInterface<StartCase> {};
-
 // The unzip program beside the installer, whatever its letter case and never one on PATH, is
 // started there before the script is read; the header's destination lies below the root given.
-TEST_P(StartUpTest, StartsTheUnzipProgramThenReadsTheHeader) {
-    if (GetParam().script)
-        write(u"inst/Setup.inf"_s, *GetParam().script); // found whatever its letter case
-    UnzipProcess unzip;
-    Script script;
-    const Platform host{installer, u"C:\\Program Files\\"_s, desktop};
-    const Result<Header> header = StartUp(host, unzip, script, prompter);
-    EXPECT_EQ(header ? Shown(*header) : u"report: "_s + prompter.reports.join(u'|'),
-              QString::fromUtf8(GetParam().shown).replace(u"%1"_s, installer));
-    EXPECT_EQ(QDir::currentPath(), installer);
-    EXPECT_TRUE(unzip.WaitForEnd());
-    EXPECT_EQ(read(u"inst/pkunzip-ran.txt"_s),
-              u"%1\n%1/PKUNZIP\n-d\n-o\ndata.dat\n"_s.arg(installer).toLocal8Bit());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Scripts, StartUpTest,
-    ::testing::Values(
-        StartCase{"EndHeaderFirst", "ENDHEADER", ""},
-        StartCase{
-            "LastOfAKeyWinsUntrimmedWithLoneCrs",
-            "NAME A\rNAME  B\rFILES 3\rFILES 12abc\rDEST a\rDEST \rSHORTCUTNAME q \r"
+TEST_F(SetupTest, StartUpStartsTheUnzipProgramThenReadsTheHeader) {
+    // The script, none at first, and what the header sets or the report; %1 is the installer's
+    // folder.
+    using C = std::pair<std::optional<QByteArray>, const char*>;
+    for (const auto& [text, shown] :
+         {C{std::nullopt, "report: The setup script \"SETUP.INF\" was not found in %1."},
+          C{"ENDHEADER", ""},
+          C{"NAME A\rNAME  B\rFILES 3\rFILES 12abc\rDEST a\rDEST \rSHORTCUTNAME q \r"
             "COPYRIGHT \xa9 J\xfcrgen\rORIG PROG\rSHORTCUT demo\rVERSION 1\rENDHEADER\r",
             "caption:  B Installer|name:  B|copyright: Copyright \xc2\xa9 J\xc3\xbcrgen|version: "
             "Version 1|destination: C:\\Program Files\\|source: PROG|shortcutName: q "
             "|shortcutTarget: demo|files: 12"},
-        // Keys in other letter cases or without their blank are ignored.
-        StartCase{"OtherLinesIgnoredAndInfoAdded",
-                  "name Demo\r\nNAMEDemo\r\nFiles 3\r\nDEST\r\nShortcut a\r\n; a note\r\n\r\n"
-                  "INFO Hello\r\nINFO \r\nINFO World\r\nENDHEADER\r\n",
-                  "info: Hello\r\n\r\n\r\nWorld\r\n"},
-        // A Linux editor ends lines in a lone line feed; line ends may be mixed.
-        StartCase{"LineFeedsEndLines", "NAME Demo\nINFO a\n\rINFO b\r\nENDHEADER\nNAME x\n",
-                  "caption: Demo Installer|name: Demo|info: a\r\nb\r\n"},
-        // A byte-order mark makes the script UTF-8 and is no part of the first key.
-        StartCase{"ByteOrderMarkMeansUtf8", "\xef\xbb\xbfNAME Caf\xc3\xa9\r\nENDHEADER\r\n",
-                  "caption: Caf\xc3\xa9 Installer|name: Caf\xc3\xa9"},
-        StartCase{"WithoutAByteOrderMarkLatin1", "NAME Caf\xc3\xa9\r\nENDHEADER\r\n",
-                  "caption: Caf\xc3\x83\xc2\xa9 Installer|name: Caf\xc3\x83\xc2\xa9"},
-        StartCase{"NoScript", std::nullopt,
-                  "report: The setup script \"SETUP.INF\" was not found in %1."},
-        StartCase{"NoEndHeader", "ENDHEADER \r\nendheader\r\n",
-                  "report: The setup script \"%1/Setup.inf\" ends before its line \"ENDHEADER\"."},
-        StartCase{"FilesTooLarge", "FILES 2147483648\r\nENDHEADER\r\n",
-                  "report: The number of files \"2147483648\" in the setup script is too large."}),
-    [](const auto& info) { return std::string(info.param.name); });
+          // Keys in other letter cases or without their blank are ignored.
+          C{"name Demo\r\nNAMEDemo\r\nFiles 3\r\nDEST\r\nShortcut a\r\n; a note\r\n\r\n"
+            "INFO Hello\r\nINFO \r\nINFO World\r\nENDHEADER\r\n",
+            "info: Hello\r\n\r\n\r\nWorld\r\n"},
+          // A Linux editor ends lines in a lone line feed; line ends may be mixed.
+          C{"NAME Demo\nINFO a\n\rINFO b\r\nENDHEADER\nNAME x\n",
+            "caption: Demo Installer|name: Demo|info: a\r\nb\r\n"},
+          // A byte-order mark makes the script UTF-8 and is no part of the first key.
+          C{"\xef\xbb\xbfNAME Caf\xc3\xa9\r\nENDHEADER\r\n",
+            "caption: Caf\xc3\xa9 Installer|name: Caf\xc3\xa9"},
+          C{"ENDHEADER \r\nendheader\r\n",
+            "report: The setup script \"%1/Setup.inf\" ends before its line \"ENDHEADER\"."},
+          C{"FILES 2147483648\r\nENDHEADER\r\n",
+            "report: The number of files \"2147483648\" in the setup script is too large."}}) {
+        if (text)
+            write(u"inst/Setup.inf"_s, *text); // found whatever its letter case
+        UnzipProcess unzip;
+        Script script;
+        prompter.reports.clear();
+        const Result<Header> header =
+            StartUp({installer, u"C:\\Program Files\\"_s, desktop}, unzip, script, prompter);
+        EXPECT_EQ(header ? Shown(*header) : u"report: "_s + prompter.reports.join(u'|'),
+                  QString::fromUtf8(shown).replace(u"%1"_s, installer));
+        EXPECT_EQ(QDir::currentPath(), installer);
+        EXPECT_TRUE(unzip.WaitForEnd());
+        EXPECT_EQ(read(u"inst/pkunzip-ran.txt"_s),
+                  u"%1\n%1/PKUNZIP\n-d\n-o\ndata.dat\n"_s.arg(installer).toLocal8Bit());
+    }
+}
 
 // Install on a script whose header is read, with a fake unzip program.
 class InstallTest : public SetupTest {
@@ -111,7 +95,7 @@ protected:
         ASSERT_TRUE(QDir::setCurrent(installer));
     }
     Status install(const QByteArray& list) {
-        writeScript("ENDHEADER\r\n" + list);
+        write(u"inst/SETUP.INF"_s, "ENDHEADER\r\n" + list);
         EXPECT_TRUE(script.Open(installer) && ReadHeader(script, root));
         const auto logged = [this](const QString& text) { log += text; };
         return Install({platform(), prompter, script, wait, logged, logged, [this] { ++steps; }},
@@ -144,9 +128,8 @@ TEST_F(InstallTest, CopiesEachFileWithALogLineAndAStepThenMakesAValidShortcut) {
     EXPECT_EQ(steps, 3);
     EXPECT_EQ(ListTree(root + u"Demo"_s),
               (Tree{{u"a.txt"_s, "alpha"}, {u"END G "_s, "1"}, {u"end g"_s, "unpacked late"}}));
-    EXPECT_FALSE(script.IsOpen());
+    // The script is closed now: a second press must not copy again.
     EXPECT_FALSE(Install({platform(), prompter, script, wait, {}, {}, {}}, values)) << "twice";
-    EXPECT_TRUE(prompter.reports.value(0).startsWith(u"The installation has already run"_s));
     const QString file = desktop + u"/ My Demo.desktop"_s;
     const QByteArray at = root.toUtf8() + "Demo";
     EXPECT_EQ(read(u"Desktop/ My Demo.desktop"_s).split('\n'),
@@ -167,17 +150,31 @@ TEST_F(InstallTest, CopiesEachFileWithALogLineAndAStepThenMakesAValidShortcut) {
 struct FailureCase {
     const char* name;
     QByteArray list;
-    const char* report;                      // %1 stands for the temporary folder
+    QString report;                          // %1 stands for the temporary folder
     const char* lastLine;                    // the log's, after the run
     std::optional<Tree> left = std::nullopt; // the destination's files after it; none: no folder
-    void (*change)(InstallValues&) = nullptr;
     // Made before the run, "|" between: a file, a folder when it ends in "/", a link "NAME>TARGET".
     const char* made = nullptr;
+    void (*change)(InstallValues&) = nullptr;
     const char* unpack = nullptr; // the real unzip program's archive: "cut short" or "missing"
     const char* tmpfs = nullptr;  // where a tmpfs is mounted (as root; the row skips otherwise)
-    qint64 tmpfsBytes = 0;        // its size, or read-only when 0
-    long fileLimit = 0;           // the run is made in a child whose files may not grow past this
+    // The tmpfs's size, read-only when 0; without one, a limit no file may grow past.
+    qint64 bytes = 0;
 };
+
+QString NotCopied(const char* name, const char* why) {
+    return u"The file \"%1/inst/PROG/%2\" could not be copied to \"%1/opt/Demo/%2\": %3"_s.arg(
+        u"%1"_s, QLatin1String(name), QLatin1String(why));
+}
+QString NoShortcut(const char* why) {
+    return u"The desktop shortcut \"%1/Desktop/Demo.desktop\" could not be written: "_s +
+           QLatin1String(why);
+}
+QString NotUnpacked(const char* said) {
+    return u"Nothing was installed: the unzip program did not unpack the whole archive (it ended "
+           "with status 1).\npkunzip: "_s +
+           QLatin1String(said);
+}
 
 class RunFailure : public InstallTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -185,8 +182,7 @@ class RunFailure : public InstallTest, public ::testing::WithParamInterface<Fail
 // name, nothing changed through a link.
 TEST_P(RunFailure, StopsTheRunWhereItHappensAndIsReported) {
     const FailureCase& c = GetParam();
-    if (c.tmpfs && !(QDir().mkpath(path(QString::fromLatin1(c.tmpfs))) &&
-                     mountTmpfs(path(QString::fromLatin1(c.tmpfs)), c.tmpfsBytes)))
+    if (c.tmpfs && !mountTmpfs(path(QString::fromLatin1(c.tmpfs)), c.bytes))
         GTEST_SKIP() << "mounting a tmpfs needs root";
     if (c.change)
         c.change(values);
@@ -214,29 +210,20 @@ TEST_P(RunFailure, StopsTheRunWhereItHappensAndIsReported) {
         ASSERT_TRUE(unzip.Start(installer));
         wait = [&unzip] { return unzip.WaitForEnd(); };
     }
-    const QString expected = QString::fromLatin1(c.report).replace(u"%1"_s, tmp.path()) +
-                             u"\n| last line: "_s +
-                             QString::fromLatin1(c.lastLine).replace(u"%1"_s, tmp.path());
+    const QString expected = QString(c.report + u"\n| last line: "_s + QLatin1String(c.lastLine))
+                                 .replace(u"%1"_s, tmp.path());
     const auto outcome = [&] {
         const Status run = install(c.list);
         return (run ? u"no failure"_s : prompter.reports.join(u'|')) + u"\n| last line: "_s +
                log.split(u"\r\n"_s).last();
     };
-    if (c.fileLimit) {
-        // A free-space check cannot see this limit: only the writes' own errors tell.
-        const pid_t child = ::fork();
-        if (child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{static_cast<rlim_t>(c.fileLimit), static_cast<rlim_t>(c.fileLimit)};
-            const QString got = ::setrlimit(RLIMIT_FSIZE, &size) == 0 ? outcome() : u"no limit"_s;
+    if (c.bytes && !c.tmpfs) {
+        EXPECT_TRUE(HoldsUnderFileLimit(c.bytes, [&] {
+            const QString got = outcome();
             if (got != expected)
                 std::fprintf(stderr, "the run said: %s\n", qPrintable(got));
-            std::exit(got != expected); // not _exit: a coverage build writes its counts at exit
-        }
-        int status = -1;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_EQ(status, 0) << "the run in the child said otherwise than: "
-                             << qPrintable(expected);
+            return got == expected;
+        })) << qPrintable(expected);
     } else {
         EXPECT_EQ(outcome(), expected);
     }
@@ -247,98 +234,76 @@ TEST_P(RunFailure, StopsTheRunWhereItHappensAndIsReported) {
 }
 
 const char* const CopiedA = "%1/inst/a.txt ==> %1/opt/Demo/a.txt";
+const Tree Alpha{{u"a.txt"_s, "alpha"}};
+using F = FailureCase;
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, RunFailure,
     ::testing::Values(
-        FailureCase{"SourceMissing", "a.txt\r\nb.txt\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/b.txt\" could not be copied to \"%1/opt/Demo/b.txt\": "
-                    "it is not in the source folder.",
-                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}},
-        FailureCase{"SubFolderMissing", "sub/a.txt\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/sub/a.txt\" could not be copied to "
-                    "\"%1/opt/Demo/sub/a.txt\": the folder \"%1/opt/Demo/sub\" does not exist.",
-                    "", Tree{}, nullptr, "inst/PROG/sub/a.txt"},
-        FailureCase{"TargetCannotBeReplaced", "a.txt\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/a.txt\" could not be copied to \"%1/opt/Demo/a.txt\": "
-                    "a folder of that name is in the way.",
-                    "", Tree{{u"a.txt/"_s, {}}}, nullptr, "opt/Demo/a.txt/"},
-        FailureCase{"ListEndsWithoutEndG", "a.txt\r\n",
-                    "The setup script \"%1/inst/SETUP.INF\" ends before its line \"END G\".",
-                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}},
-        FailureCase{"ListLineClimbsOut", "a.txt\r\nsub/../../a.txt\r\nEND G\r\n",
-                    "The file \"sub/../../a.txt\" of the setup script's list leads out of the "
-                    "source and the destination folder.",
-                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}},
-        FailureCase{"ShortcutCannotBeWritten", "END G\r\n",
-                    "The desktop shortcut \"%1/Desktop/Demo.desktop\" could not be written: "
-                    "a folder of that name is in the way.",
-                    "Almost finished...", Tree{}, nullptr, "Desktop/Demo.desktop/"},
-        FailureCase{"DestinationEmpty", "END G\r\n",
-                    "There is no destination folder: the destination box is empty.", "",
-                    std::nullopt, [](InstallValues& v) { v.destination.clear(); }},
-        FailureCase{"SourceOutsideTheInstaller", "END G\r\n",
-                    "The source folder \"../PROG\" is not in the installer's folder.", "",
-                    std::nullopt, [](InstallValues& v) { v.source = u"../PROG"_s; }},
-        FailureCase{"ShortcutNameLeavesTheDesktop", "END G\r\n",
-                    "The desktop shortcut's name \"../x\" leads out of the desktop folder.", "",
-                    std::nullopt, [](InstallValues& v) { v.shortcutName = u"../x"_s; }},
-        FailureCase{"ShortcutTargetWithAControlCharacter", "END G\r\n",
-                    "The desktop shortcut's target \"%1/opt/Demo/a\x01.exe\" holds a control "
-                    "character, which a desktop entry cannot hold.",
-                    "", std::nullopt, [](InstallValues& v) { v.shortcutTarget = u"a\x01.exe"_s; }},
+        F{"SourceMissing", "a.txt\r\nb.txt\r\nEND G\r\n",
+          NotCopied("b.txt", "it is not in the source folder."), CopiedA, Alpha},
+        F{"SubFolderMissing", "sub/a.txt\r\nEND G\r\n",
+          NotCopied("sub/a.txt", "the folder \"%1/opt/Demo/sub\" does not exist."), "", Tree{},
+          "inst/PROG/sub/a.txt"},
+        F{"TargetCannotBeReplaced", "a.txt\r\nEND G\r\n",
+          NotCopied("a.txt", "a folder of that name is in the way."), "", Tree{{u"a.txt/"_s, {}}},
+          "opt/Demo/a.txt/"},
+        F{"ListEndsWithoutEndG", "a.txt\r\n",
+          u"The setup script \"%1/inst/SETUP.INF\" ends before its line \"END G\"."_s, CopiedA,
+          Alpha},
+        F{"ListLineClimbsOut", "a.txt\r\nsub/../../a.txt\r\nEND G\r\n",
+          u"The file \"sub/../../a.txt\" of the setup script's list leads out of the "
+          "source and the destination folder."_s,
+          CopiedA, Alpha},
+        F{"DestinationEmpty", "END G\r\n",
+          u"There is no destination folder: the destination box is empty."_s, "", std::nullopt,
+          nullptr, [](InstallValues& v) { v.destination.clear(); }},
+        F{"SourceOutsideTheInstaller", "END G\r\n",
+          u"The source folder \"../PROG\" is not in the installer's folder."_s, "", std::nullopt,
+          nullptr, [](InstallValues& v) { v.source = u"../PROG"_s; }},
+        F{"ShortcutNameLeavesTheDesktop", "END G\r\n",
+          u"The desktop shortcut's name \"../x\" leads out of the desktop folder."_s, "",
+          std::nullopt, nullptr, [](InstallValues& v) { v.shortcutName = u"../x"_s; }},
+        F{"ShortcutTargetWithAControlCharacter", "END G\r\n",
+          u"The desktop shortcut's target \"%1/opt/Demo/a\x01.exe\" holds a control "
+          "character, which a desktop entry cannot hold."_s,
+          "", std::nullopt, nullptr, [](InstallValues& v) { v.shortcutTarget = u"a\x01.exe"_s; }},
         // Last time's files must not pass for this archive's.
-        FailureCase{"UnpackCutShort", "a.txt\r\nEND G\r\n",
-                    "Nothing was installed: the unzip program did not unpack the whole archive "
-                    "(it ended with status 1).\npkunzip: DATA.DAT: it has no central directory: "
-                    "it is cut short, or not a ZIP archive",
-                    "", std::nullopt, nullptr, nullptr, "cut short"},
-        FailureCase{"ArchiveMissing", "a.txt\r\nEND G\r\n",
-                    "Nothing was installed: the unzip program did not unpack the whole archive "
-                    "(it ended with status 1).\npkunzip: data.dat: no such archive",
-                    "", std::nullopt, nullptr, nullptr, "missing"},
-        FailureCase{"TargetIsALink", "a.txt\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/a.txt\" could not be copied to \"%1/opt/Demo/a.txt\": "
-                    "\"%1/opt/Demo/a.txt\" is a symbolic link, which the installer never writes "
-                    "through.",
-                    "", Tree{{u"a.txt"_s, "precious"}}, nullptr, "opt/Demo/a.txt>outside/victim"},
-        FailureCase{"FolderOnTheWayIsALink", "small.txt\r\nlib/victim\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/lib/victim\" could not be copied to "
-                    "\"%1/opt/Demo/lib/victim\": \"%1/opt/Demo/lib\" is a symbolic link, which the "
-                    "installer never writes through.",
-                    "%1/inst/small.txt ==> %1/opt/Demo/small.txt",
-                    Tree{{u"lib/"_s, {}}, {u"small.txt"_s, QByteArray(100, 'x')}}, nullptr,
-                    "inst/PROG/lib/victim|opt/Demo/lib>outside"},
+        F{"UnpackCutShort", "a.txt\r\nEND G\r\n",
+          NotUnpacked(
+              "DATA.DAT: it has no central directory: it is cut short, or not a ZIP archive"),
+          "", std::nullopt, nullptr, nullptr, "cut short"},
+        F{"ArchiveMissing", "a.txt\r\nEND G\r\n", NotUnpacked("data.dat: no such archive"), "",
+          std::nullopt, nullptr, nullptr, "missing"},
+        F{"TargetIsALink", "a.txt\r\nEND G\r\n",
+          NotCopied("a.txt", "\"%1/opt/Demo/a.txt\" is a symbolic link, which the installer never "
+                             "writes through."),
+          "", Tree{{u"a.txt"_s, "precious"}}, "opt/Demo/a.txt>outside/victim"},
+        F{"FolderOnTheWayIsALink", "small.txt\r\nlib/victim\r\nEND G\r\n",
+          NotCopied(
+              "lib/victim",
+              "\"%1/opt/Demo/lib\" is a symbolic link, which the installer never writes through."),
+          "%1/inst/small.txt ==> %1/opt/Demo/small.txt",
+          Tree{{u"lib/"_s, {}}, {u"small.txt"_s, QByteArray(100, 'x')}},
+          "inst/PROG/lib/victim|opt/Demo/lib>outside"},
         // Small writes fail as surely as large ones, with the system's reason.
-        FailureCase{"SmallFileOverTheSizeLimit", "a.txt\r\nsmall.txt\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/small.txt\" could not be copied to "
-                    "\"%1/opt/Demo/small.txt\": File too large.",
-                    CopiedA, Tree{{u"a.txt"_s, "alpha"}}, nullptr, nullptr, nullptr, nullptr, 0,
-                    50},
-        FailureCase{"LargeFileOverTheSizeLimit", "large.bin\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/large.bin\" could not be copied to "
-                    "\"%1/opt/Demo/large.bin\": File too large.",
-                    "", Tree{}, nullptr, nullptr, nullptr, nullptr, 0, 40000},
-        FailureCase{
-            "DestinationFull", "large.bin\r\nmid.bin\r\nsmall.txt\r\nEND G\r\n",
-            "The file \"%1/inst/PROG/small.txt\" could not be copied to "
-            "\"%1/opt/Demo/small.txt\": No space left on device.",
-            "%1/inst/mid.bin ==> %1/opt/Demo/mid.bin",
-            Tree{{u"large.bin"_s, QByteArray(60000, 'x')}, {u"mid.bin"_s, QByteArray(3000, 'x')}},
-            nullptr, nullptr, nullptr, "opt/Demo", 65536},
-        FailureCase{"DestinationReadOnly", "a.txt\r\nEND G\r\n",
-                    "The file \"%1/inst/PROG/a.txt\" could not be copied to \"%1/opt/Demo/a.txt\": "
-                    "Read-only file system.",
-                    "", Tree{}, nullptr, nullptr, nullptr, "opt/Demo", 0},
-        FailureCase{"DesktopOverTheSizeLimit", "END G\r\n",
-                    "The desktop shortcut \"%1/Desktop/Demo.desktop\" could not be written: File "
-                    "too large.",
-                    "Almost finished...", Tree{}, nullptr, nullptr, nullptr, nullptr, 0, 50},
-        FailureCase{"DesktopFull", "END G\r\n",
-                    "The desktop shortcut \"%1/Desktop/Demo.desktop\" could not be written: No "
-                    "space left on device.",
-                    "Almost finished...", Tree{}, nullptr, "Desktop/filler", nullptr, "Desktop",
-                    4096}),
+        F{"SmallFileOverTheSizeLimit", "a.txt\r\nsmall.txt\r\nEND G\r\n",
+          NotCopied("small.txt", "File too large."), CopiedA, Alpha, nullptr, nullptr, nullptr,
+          nullptr, 50},
+        F{"LargeFileOverTheSizeLimit", "large.bin\r\nEND G\r\n",
+          NotCopied("large.bin", "File too large."), "", Tree{}, nullptr, nullptr, nullptr, nullptr,
+          40000},
+        F{"DestinationFull", "large.bin\r\nmid.bin\r\nsmall.txt\r\nEND G\r\n",
+          NotCopied("small.txt", "No space left on device."),
+          "%1/inst/mid.bin ==> %1/opt/Demo/mid.bin",
+          Tree{{u"large.bin"_s, QByteArray(60000, 'x')}, {u"mid.bin"_s, QByteArray(3000, 'x')}},
+          nullptr, nullptr, nullptr, "opt/Demo", 65536},
+        F{"DestinationReadOnly", "a.txt\r\nEND G\r\n", NotCopied("a.txt", "Read-only file system."),
+          "", Tree{}, nullptr, nullptr, nullptr, "opt/Demo"},
+        F{"DesktopOverTheSizeLimit", "END G\r\n", NoShortcut("File too large."),
+          "Almost finished...", Tree{}, nullptr, nullptr, nullptr, nullptr, 50},
+        F{"DesktopFull", "END G\r\n", NoShortcut("No space left on device."), "Almost finished...",
+          Tree{}, "Desktop/filler", nullptr, nullptr, "Desktop", 4096}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The host's desktop folder is the one xdg-user-dirs names.

@@ -2,7 +2,10 @@
 #include "support/support.h"
 
 #include <QDirIterator>
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace setup::test {
 
@@ -21,6 +24,18 @@ Tree ListTree(const QString& folder) {
     return tree;
 }
 
+bool HoldsUnderFileLimit(long bytes, const std::function<bool()>& check) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+        // Not _exit: a coverage build writes its counts at exit.
+        std::exit(::setrlimit(RLIMIT_FSIZE, &size) == 0 && check() ? 0 : 1);
+    }
+    int status = -1;
+    return child > 0 && ::waitpid(child, &status, 0) == child && status == 0;
+}
+
 void SetupTest::write(const QString& relative, const QByteArray& bytes) {
     QFile file(path(relative));
     const bool folder = relative.endsWith(u'/');
@@ -31,7 +46,8 @@ void SetupTest::write(const QString& relative, const QByteArray& bytes) {
 
 bool SetupTest::mountTmpfs(const QString& folder, qint64 bytes) {
     const QByteArray size = "size=" + QByteArray::number(bytes);
-    if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", bytes ? 0 : MS_RDONLY,
+    if (!QDir().mkpath(folder) ||
+        ::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", bytes ? 0 : MS_RDONLY,
                 bytes ? size.constData() : nullptr) != 0)
         return false;
     mounts_.append(folder);

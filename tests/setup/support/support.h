@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -34,6 +35,10 @@ public:
 using Tree = QMap<QString, QByteArray>;
 Tree ListTree(const QString& folder);
 
+// Whether the check holds in a child process whose files may not grow past the limit: a stand-in
+// for a full disk that a free-space check cannot see, so only the writes' own errors tell.
+bool HoldsUnderFileLimit(long bytes, const std::function<bool()>& check);
+
 // A fresh temporary folder with the installer's folder "inst", which holds the stand-in unzip
 // program as "PKUNZIP", the program-files root "opt/" and the desktop folder. Another stand-in
 // on PATH must never be taken. Each records how it was started in "pkunzip-ran.txt" in its
@@ -49,9 +54,8 @@ protected:
         QFile file(path(relative));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-    void writeScript(const QByteArray& bytes) { write(u"inst/SETUP.INF"_s, bytes); }
-    // A tmpfs over the folder for this test, of that size or read-only when 0, unmounted after
-    // it also when it fails; false without the right to mount (root).
+    // A tmpfs over the folder (made when missing) for this test, of that size or read-only when
+    // 0, unmounted after it also when it fails; false without the right to mount (root).
     bool mountTmpfs(const QString& folder, qint64 bytes);
     Platform platform() const { return {installer, root, desktop}; }
     // A fresh window, kept until the unzip program it started has ended after the test.

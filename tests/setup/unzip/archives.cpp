@@ -16,14 +16,9 @@ void Put(std::string& out, std::initializer_list<std::pair<std::uint32_t, int>> 
 
 // What local headers and directory records share, from the version needed to the name's length.
 void PutShared(std::string& out, const RawZip::Record& r) {
-    Put(out, {{20, 2},
-              {r.flags, 2},
-              {r.method, 2},
-              {0x00210000, 4},
-              {r.crc, 4},
-              {r.packed, 4},
-              {r.size, 4},
-              {static_cast<std::uint32_t>(r.name.size()), 2}});
+    const auto length = static_cast<std::uint32_t>(r.name.size());
+    Put(out, {{20, 2}, {r.flags, 2}, {r.method, 2}, {0x00210000, 4}}); // the version, a DOS date
+    Put(out, {{r.crc, 4}, {r.packed, 4}, {r.size, 4}, {length, 2}});
 }
 
 } // namespace
@@ -39,19 +34,15 @@ RawZip::Record RawZip::add(const Entry& e) {
                   Z_DEFAULT_COMPRESSION);
         body = body.substr(2, packed - 6);
     }
-    const auto crc = static_cast<std::uint32_t>(crc32(0, data, static_cast<uInt>(size)));
-    const Record r{e.name,
-                   e.flags,
-                   e.deflate ? 8u : 0u,
-                   crc ^ e.crcFlip,
-                   static_cast<std::uint32_t>(body.size()),
-                   static_cast<std::uint32_t>(e.declaredSize < 0 ? size : e.declaredSize),
-                   static_cast<std::uint32_t>(bytes_.size()),
-                   e.host,
-                   e.mode};
+    const auto u32 = [](auto n) { return static_cast<std::uint32_t>(n); };
+    const auto crc = u32(crc32(0, data, static_cast<uInt>(size))) ^ e.crcFlip;
+    const auto declared = e.declaredSize < 0 ? u32(size) : u32(e.declaredSize);
+    const std::uint32_t method = e.deflate ? 8 : 0;
+    const Record r{e.name, e.flags, method, crc, u32(body.size()), declared, u32(bytes_.size()),
+                   e.host, e.mode};
     Put(bytes_, {{0x04034b50, 4}});
     PutShared(bytes_, r);
-    Put(bytes_, {{static_cast<std::uint32_t>(e.localExtra.size()), 2}});
+    Put(bytes_, {{u32(e.localExtra.size()), 2}});
     bytes_ += r.name + e.localExtra + body;
     return r;
 }

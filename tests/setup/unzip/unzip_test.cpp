@@ -7,14 +7,12 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <csignal>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 namespace pkunzip::test {
 
 using namespace Qt::StringLiterals;
+using setup::test::HoldsUnderFileLimit;
 using setup::test::ListTree;
 using setup::test::Tree;
 
@@ -68,7 +66,6 @@ TEST_F(UnzipTest, WritesEntriesOnlyUnderSafeNamesAndNamesEachOneItDoesNotWrite) 
         C{{"first.txt", "1"}, "first.txt"},
         C{{.name = "tool", .data = "#!/bin/sh\n", .mode = 0104755}, "tool"},
         C{{"dir\\sub\\a.txt", "a"}, "dir/sub/a.txt"}, C{{"./b/./b..", "b"}, "b/b.."},
-        C{{.name = "caf\x82.txt", .data = "dos", .host = 0}, "caf\u00e9.txt"},
         C{{.name = "\xc3\xa9.ntfs", .data = "ntfs", .host = 11}, "\u251c\u2310.ntfs"},
         C{{"\xc3\xa9.unix", "unix"}, "\u00e9.unix"},
         C{{"B\201cher.txt", "unix"}, "B\u00fccher.txt"},
@@ -206,13 +203,6 @@ TEST_F(UnzipTest, ArgumentsAndTheArchiveWhateverItsLetterCase) {
     }
 }
 
-struct WriterCase {
-    const char* what;
-    std::vector<RawZip::Entry> entries;
-    bool zip64 = false;
-    const char* refusal = nullptr; // what is said when it does not unpack whole
-};
-
 // What other writers make unpacks whole, as Info-ZIP's unzip unpacks it: bsdtar's archive of "."
 // lists that folder itself as "./"; some writers leave the classic end record wrong beside a
 // sound Zip64 one; a local extra field's parts may overrun it. One too short for any part is
@@ -221,26 +211,27 @@ TEST_F(UnzipTest, ArchivesOfOtherWritersUnpackWhole) {
     const RawZip::Entry a{"a.txt", "a"}, b{"sub/b.txt", "b"};
     const Tree whole{{u"a.txt"_s, "a"}, {u"sub/"_s, {}}, {u"sub/b.txt"_s, "b"}};
     const std::string overrun("UT\x09\x00\x03\x00\x00\x00\x00", 9); // 9 bytes declared, 5 there
-    const WriterCase cases[] = {{"bsdtar's archive of .",
-                                 {{.name = "./", .deflate = false, .mode = 040755},
-                                  {"./a.txt", "a"},
-                                  {.name = "./sub/", .deflate = false, .mode = 040755},
-                                  {"./sub/b.txt", "b"}}},
-                                {"a broken classic end beside a Zip64 one", {a, b}, true},
-                                {"a local extra field overrun by its part",
-                                 {{.name = "a.txt", .data = "a", .localExtra = overrun}, b}},
-                                {"a local extra field too short for a part",
-                                 {{.name = "a.txt", .data = "a", .localExtra = "UT"}, b},
-                                 false,
-                                 "a.txt: not written: Too-small extra data"}};
-    for (const WriterCase& c : cases) {
+    const auto folder = [](const char* name) {
+        return RawZip::Entry{.name = name, .deflate = false, .mode = 040755};
+    };
+    // The entries, whether a Zip64 end comes first, and what is said when it does not unpack whole.
+    using C = std::tuple<std::vector<RawZip::Entry>, bool, const char*>;
+    for (int row = 1;
+         const auto& [entries, zip64, refusal] :
+         {C{{folder("./"), {"./a.txt", "a"}, folder("./sub/"), {"./sub/b.txt", "b"}}, false, {}},
+          C{{a, b}, true, {}},
+          C{{{.name = "a.txt", .data = "a", .localExtra = overrun}, b}, false, {}},
+          C{{{.name = "a.txt", .data = "a", .localExtra = "UT"}, b},
+            false,
+            "a.txt: not written: Too-small extra data"}}) {
+        SCOPED_TRACE(row++);
         RawZip zip;
-        for (const RawZip::Entry& entry : c.entries)
+        for (const RawZip::Entry& entry : entries)
             zip.list(zip.add(entry));
         clearWork();
-        EXPECT_EQ(run(zip.bytes({}, c.zip64)), c.refusal ? 1 : 0) << c.what << qPrintable(err);
-        EXPECT_EQ(ListTree(work()), c.refusal ? Tree{} : whole) << c.what;
-        EXPECT_TRUE(!c.refusal || err.contains(QLatin1String(c.refusal))) << qPrintable(err);
+        EXPECT_EQ(run(zip.bytes({}, zip64)), refusal ? 1 : 0) << qPrintable(err);
+        EXPECT_EQ(ListTree(work()), refusal ? Tree{} : whole);
+        EXPECT_TRUE(!refusal || err.contains(QLatin1String(refusal))) << qPrintable(err);
     }
 }
 
@@ -265,18 +256,17 @@ TEST_F(UnzipTest, AFullDiskIsNamedAndLeavesNoPartialFile) {
         if (limit == 0) {
             EXPECT_EQ(run(zip.bytes()), 1);
             EXPECT_TRUE(err.contains(said)) << qPrintable(err);
-        } else if (const pid_t child = ::fork(); child == 0) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit size{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
-            const bool named = ::setrlimit(RLIMIT_FSIZE, &size) == 0 && run(zip.bytes()) == 1 &&
-                               err.contains(said);
-            if (!named)
-                std::fprintf(stderr, "pkunzip said: %s\n", qPrintable(err));
-            std::exit(named ? 0 : 1); // not _exit: a coverage build writes its counts at exit
         } else {
-            int status = -1;
-            ASSERT_EQ(::waitpid(child, &status, 0), child);
-            EXPECT_EQ(status, 0) << "not named: " << qPrintable(said);
+            EXPECT_TRUE(HoldsUnderFileLimit(limit,
+                                            [&] {
+                                                const bool named =
+                                                    run(zip.bytes()) == 1 && err.contains(said);
+                                                if (!named)
+                                                    std::fprintf(stderr, "pkunzip said: %s\n",
+                                                                 qPrintable(err));
+                                                return named;
+                                            }))
+                << "not named: " << qPrintable(said);
         }
         QStringList found;
         for (const auto& [name, bytes] : ListTree(work()).asKeyValueRange())
