@@ -111,12 +111,7 @@ BENCHMARK_CAPTURE(BM_SelectionToRow, cold, true)->UseManualTime()->Unit(benchmar
 int main(int argc, char** argv) {
     OffscreenUnlessAsked();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    makeImage();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = RunChosen(argc, argv, makeImage);
     delete folder;
-    return 0;
+    return status;
 }

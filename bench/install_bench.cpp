@@ -145,12 +145,7 @@ BENCHMARK(BM_Install2000_vs_cp)->UseManualTime()->Unit(benchmark::kMillisecond)-
 int main(int argc, char** argv) {
     OffscreenUnlessAsked();
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    makeFolders();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = RunChosen(argc, argv, makeFolders);
     delete folder;
-    return 0;
+    return status;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <functional>
 #include <string>
 
 // Times ours and theirs in turn each iteration, so both see the same cache and disk. The
@@ -19,4 +20,16 @@ void TimePaired(benchmark::State& state, const std::string& theirName, Ours ours
     state.counters["ours_ms"] = oursTotal / runs * 1e3;
     state.counters[theirName + "_ms"] = theirsTotal / runs * 1e3;
     state.counters["ratio"] = oursTotal / theirsTotal;
+}
+
+// The benchmarks the command line chose, after prepare() has laid out what they run on; 1 for an
+// argument Google Benchmark does not know.
+inline int RunChosen(int argc, char** argv, const std::function<void()>& prepare) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    prepare();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }

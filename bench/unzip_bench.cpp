@@ -141,17 +141,14 @@ BENCHMARK_CAPTURE(BM_Unpack, one_file_50MB, "large.zip")
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    unzipProgram = FindOnPath("unzip");
-    if (unzipProgram.empty())
-        std::fprintf(stderr, "unzip is not installed: the comparisons are skipped\n");
-    else
-        MakeArchives();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int status = RunChosen(argc, argv, [] {
+        unzipProgram = FindOnPath("unzip");
+        if (unzipProgram.empty())
+            std::fprintf(stderr, "unzip is not installed: the comparisons are skipped\n");
+        else
+            MakeArchives();
+    });
     if (!folder.empty())
         fs::remove_all(folder);
-    return 0;
+    return status;
 }

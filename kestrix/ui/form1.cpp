@@ -98,12 +98,12 @@ Form1::Form1(const Platform& platform, Prompter& prompter, QWidget* parent)
     setFont(windowFont);
     buildControls();
 
-    // A typed text chooses no entry; picking one again after typing must count as well.
     // A word from a sum another selection dropped finds the watcher on a newer one, unfinished.
     connect(&gameCheck_, &QFutureWatcherBase::finished, this, [this] {
         if (gameCheck_.isFinished() && !gameCheck_.isCanceled())
             setGameRow(GameRow(checkedGame_, gameCheck_.result()));
     });
+    // A typed text chooses no entry; picking one again after typing must count as well.
     connect(Combo1, &QComboBox::currentIndexChanged, this, &Form1::Combo1_Click);
     connect(Combo1, &QComboBox::activated, this, &Form1::Combo1_Click);
     connect(Combo1->lineEdit(), &QLineEdit::textEdited, this, &Form1::Combo1_Change);
